@@ -1,0 +1,82 @@
+// The virtual reader: a USB flash-and-SIM combo reader emulated at the bytes the real one
+// exchanges. Its firmware answers the vendor command blocks of both command sets (classic
+// 0x08/0x0A with 0x46, and 0xEE), the function inquiry ("INQU") and the answer to reset
+// (mode 2), and relays card-data writes and reads to a card behind a T=0 procedure-byte
+// conversation.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/ScsiDevice.h"
+
+namespace emulator {
+
+class SimCard;
+
+// The function inquiry reply the firmware gives (reply layout: model, firmware version
+// high byte first, one unused byte, the entry count, then four-character tags).
+struct ReaderIdentity {
+    std::uint8_t model = 0xB0;
+    std::uint16_t firmwareVersion = 0x0208;
+    std::vector<std::string> functionTags = {"INQU", "EEPR", "SIM "};
+    // Overrides the entry count byte (to announce more entries than there are tags).
+    int announcedCount = -1;
+    // The reader answers the inquiry with a first byte 0xFF: no function list.
+    bool answersFF = false;
+};
+
+// Faults a test injects; all off by default.
+struct ReaderFaults {
+    // The n-th command block from now (1-based) is not delivered (0 = never).
+    int failAtExchange = 0;
+    // Every command block from the n-th on is not delivered: the reader is unplugged.
+    int unplugAtExchange = 0;
+    // The next command block ends with check condition, sense key 6 (unit attention).
+    bool unitAttentionOnce = false;
+};
+
+class VirtualReader final : public ScsiDevice {
+public:
+    VirtualReader();  // a reader with an empty slot
+    explicit VirtualReader(std::shared_ptr<SimCard> card);
+    ~VirtualReader() override;
+
+    // A reader holding the card of an image file (loaded now, saved back after every
+    // update). Throws std::runtime_error with a readable reason when the image is bad.
+    static std::unique_ptr<VirtualReader> FromImage(const std::string& imagePath);
+
+    ScsiResult Execute(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
+                       std::uint8_t* data, std::size_t length) override;
+
+    ReaderIdentity& Identity() { return identity_; }
+    ReaderFaults& Faults() { return faults_; }
+    // The card in the slot (null when empty); Insert(nullptr) pulls the card.
+    std::shared_ptr<SimCard> Card() const { return card_; }
+    void Insert(std::shared_ptr<SimCard> card);
+
+    // Every command block the reader received, with its data phase, for tests.
+    struct Exchange {
+        std::vector<std::uint8_t> cdb;
+        DataDirection direction;
+        std::vector<std::uint8_t> dataOut;  // ToDevice: the data phase as received
+        std::size_t lengthIn = 0;           // FromDevice: bytes requested
+    };
+    const std::vector<Exchange>& Log() const { return log_; }
+    void ClearLog() { log_.clear(); }
+    void SetLogging(bool on) { logging_ = on; }
+
+private:
+    ReaderIdentity identity_;
+    ReaderFaults faults_;
+    std::shared_ptr<SimCard> card_;
+    std::vector<Exchange> log_;
+    bool logging_ = true;
+    int exchangeCount_ = 0;
+    // The reply the card gave to the last card-data write, as the reader collected it.
+    std::vector<std::uint8_t> collected_;
+};
+
+}  // namespace emulator
