@@ -18,6 +18,7 @@
 
 namespace {
 
+namespace win = quillon::win;
 using emulator::kGuidCdrom;
 using emulator::kGuidDisk;
 using emulator::kGuidUsbDevice;
@@ -73,8 +74,6 @@ protected:
     CQuillon reader;
     support::ScriptedReader card;
 };
-
-namespace win = quillon::win;
 
 TEST_F(WindowsDiscovery, HardwareIdentifierRule) {
     struct Case {

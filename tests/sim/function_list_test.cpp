@@ -2,6 +2,7 @@
 // position of the SIM function, with replies that announce more than they hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,12 @@ namespace {
 
 std::vector<std::uint8_t> Reply(std::uint8_t model, std::uint16_t firmware, std::uint8_t count,
                                 const std::string& tags) {
-    std::vector<std::uint8_t> reply = {model, static_cast<std::uint8_t>(firmware >> 8),
-                                       static_cast<std::uint8_t>(firmware), 0x00, count};
-    reply.insert(reply.end(), tags.begin(), tags.end());
+    std::vector<std::uint8_t> reply(5 + tags.size());
+    reply[0] = model;
+    reply[1] = static_cast<std::uint8_t>(firmware >> 8);
+    reply[2] = static_cast<std::uint8_t>(firmware);
+    reply[4] = count;
+    std::copy(tags.begin(), tags.end(), reply.begin() + 5);
     return reply;
 }
 
