@@ -7,6 +7,8 @@ packages=(
     build-essential cmake pkg-config git python3
     clang libclang-rt-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    libpugixml-dev libinih-dev
+    libosmocore-dev
 )
 
 missing=()

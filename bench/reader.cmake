@@ -1,0 +1,1 @@
+telvane_benchmark(bench_read_phonebook bench_read_phonebook.cpp quillon telvane_emulator)

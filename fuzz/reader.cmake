@@ -1,0 +1,1 @@
+telvane_fuzz_target(function_list function_list.cpp telvane_sim)
