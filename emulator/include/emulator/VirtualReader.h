@@ -39,7 +39,7 @@ struct ReaderFaults {
 };
 
 class VirtualReader final : public ScsiDevice {
-public:
+  public:
     VirtualReader();  // a reader with an empty slot
     explicit VirtualReader(std::shared_ptr<SimCard> card);
     ~VirtualReader() override;
@@ -52,7 +52,12 @@ public:
                        std::uint8_t* data, std::size_t length) override;
 
     ReaderIdentity& Identity() { return identity_; }
+    // Faults count down from the moment they are set: each command block the reader is
+    // handed spends one step of failAtExchange and unplugAtExchange.
     ReaderFaults& Faults() { return faults_; }
+    // Whether an unplugAtExchange fault has unplugged the reader; Replug() plugs it back.
+    bool Unplugged() const { return unplugged_; }
+    void Replug() { unplugged_ = false; }
     // The card in the slot (null when empty); Insert(nullptr) pulls the card.
     std::shared_ptr<SimCard> Card() const { return card_; }
     void Insert(std::shared_ptr<SimCard> card);
@@ -68,7 +73,7 @@ public:
     void ClearLog() { log_.clear(); }
     void SetLogging(bool on) { logging_ = on; }
 
-private:
+  private:
     ReaderIdentity identity_;
     ReaderFaults faults_;
     std::shared_ptr<SimCard> card_;
@@ -77,6 +82,14 @@ private:
     int exchangeCount_ = 0;
     // The reply the card gave to the last card-data write, as the reader collected it.
     std::vector<std::uint8_t> collected_;
+    bool unplugged_ = false;
+
+    ScsiResult Inquiry(std::uint8_t* data, std::size_t length) const;
+    ScsiResult CardRead(const std::uint8_t* cdb, std::uint8_t* data, std::size_t length);
+    ScsiResult CardWrite(const std::uint8_t* cdb, std::size_t cdbLength, const std::uint8_t* data,
+                         std::size_t length);
+    // The position of "SIM " in the function list, or -1.
+    int SimFunctionIndex() const;
 };
 
 }  // namespace emulator
