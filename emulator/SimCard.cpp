@@ -302,7 +302,7 @@ SimCard::Reply SimCard::RunOutgoing(const Header& header) {
     }
 }
 
-SimCard::StatusWord SimCard::CheckIncoming(const Header& header) const {
+SimCard::StatusWord SimCard::CheckIncoming(const Header& header) {
     if (header.ins == kUpdateRecord) {
         RecordFile* file = nullptr;
         return CheckRecordAccess(header, &KnownFile::update, &file);
@@ -416,7 +416,7 @@ SimCard::Reply SimCard::ReadBinary(const Header& header) const {
 }
 
 SimCard::StatusWord SimCard::CheckRecordAccess(const Header& header, Access KnownFile::*operation,
-                                               RecordFile** file) const {
+                                               RecordFile** file) {
     if (header.p2 != kAbsoluteMode) {
         return kWrongP1P2;
     }
@@ -424,8 +424,7 @@ SimCard::StatusWord SimCard::CheckRecordAccess(const Header& header, Access Know
         return kNoEfSelected;
     }
     const KnownFile* known = FindKnownFile(selection_.directory, *selection_.ef);
-    RecordFile* records =
-        const_cast<CardContent&>(content_).File(selection_.directory, *selection_.ef);
+    RecordFile* records = content_.File(selection_.directory, *selection_.ef);
     if (!known || !records) {
         return kInconsistentFile;  // a transparent EF
     }
@@ -445,7 +444,7 @@ SimCard::StatusWord SimCard::CheckRecordAccess(const Header& header, Access Know
     return kOk;
 }
 
-SimCard::Reply SimCard::ReadRecord(const Header& header) const {
+SimCard::Reply SimCard::ReadRecord(const Header& header) {
     RecordFile* file = nullptr;
     if (const StatusWord refusal = CheckRecordAccess(header, &KnownFile::read, &file);
         refusal != kOk) {

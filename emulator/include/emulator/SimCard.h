@@ -145,17 +145,17 @@ class SimCard {
     Reply RunOutgoing(const Header& header);
     // Incoming commands: the status word the card answers their header with at once, or
     // 0x9000 to take their data; then the command itself.
-    StatusWord CheckIncoming(const Header& header) const;
+    StatusWord CheckIncoming(const Header& header);
     StatusWord RunIncoming(const Header& header, std::span<const std::uint8_t> data);
 
     Reply GetResponse(const Header& header) const;
     Reply ReadBinary(const Header& header) const;
-    Reply ReadRecord(const Header& header) const;
+    Reply ReadRecord(const Header& header);
     StatusWord Select(std::uint16_t id);
     StatusWord UpdateRecord(const Header& header, std::span<const std::uint8_t> data);
     // The selected linear-fixed EF for READ/UPDATE RECORD, or the status word refusing.
     StatusWord CheckRecordAccess(const Header& header, Access KnownFile::*operation,
-                                 RecordFile** file) const;
+                                 RecordFile** file);
 
     bool DirectoryExists(std::uint16_t id) const;
     std::optional<std::uint16_t> ParentOf(std::uint16_t directory) const;

@@ -48,6 +48,13 @@ class VirtualReader final : public ScsiDevice {
     // update). Throws std::runtime_error with a readable reason when the image is bad.
     static std::unique_ptr<VirtualReader> FromImage(const std::string& imagePath);
 
+    // Runs one command block as the reader's firmware does. Card-data commands reach the
+    // card only with the function index of "SIM " in Identity().functionTags (others read
+    // zeros). A write hands the card the true length from bytes 3-4 and keeps the first
+    // reply-count characters it answers, NULL bytes dropped; a read returns them from the
+    // first byte, zero-filled to the length asked for; mode 2 reads the answer to reset
+    // and resets the card. A block it does not know, or whose data phase does not fit it,
+    // ends with check condition, sense key 5.
     ScsiResult Execute(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
                        std::uint8_t* data, std::size_t length) override;
 
