@@ -53,8 +53,7 @@ void ReadPhonebook(benchmark::State& state) {
         for (unsigned number = 1; number <= records; ++number) {
             unsigned char record[260];
             if (!reader.ReadRecord(device, static_cast<unsigned char>(recordLength),
-                                   static_cast<unsigned char>(number), kSimFunction, record,
-                                   0)) {
+                                   static_cast<unsigned char>(number), kSimFunction, record, 0)) {
                 state.SkipWithError("a record could not be read");
                 break;
             }
@@ -63,9 +62,8 @@ void ReadPhonebook(benchmark::State& state) {
         read += records;
     }
     state.counters["records"] = records;
-    state.counters["cpu_per_record"] =
-        benchmark::Counter(static_cast<double>(read),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["cpu_per_record"] = benchmark::Counter(
+        static_cast<double>(read), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     CloseRX520X(device);
     std::filesystem::remove(image);
 }

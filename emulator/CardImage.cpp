@@ -77,12 +77,12 @@ std::string FileName(std::uint16_t parent, std::uint16_t id) {
 
 // The parser of one image: keeps the line it is on for its messages.
 class Parser {
-  public:
+public:
     explicit Parser(std::string_view sourceName) : source_(sourceName) {}
 
     CardContent Run(std::string_view text);
 
-  private:
+private:
     [[noreturn]] void Fail(const std::string& reason) const {
         throw CardImageError(source_ + ":" + std::to_string(line_) + ": " + reason);
     }

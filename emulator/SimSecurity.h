@@ -11,7 +11,7 @@
 namespace emulator {
 
 class SimSecurity {
-  public:
+public:
     using StatusWord = std::uint16_t;
 
     explicit SimSecurity(CardContent& content) : content_(content) {}
@@ -35,7 +35,7 @@ class SimSecurity {
     StatusWord Unblock(int chv, std::span<const std::uint8_t> unblockKey,
                        std::span<const std::uint8_t> newCode);
 
-  private:
+private:
     SecretCode& Chv(int chv) { return chv == 1 ? content_.chv1 : content_.chv2; }
     bool& Verified(int chv) { return chv == 1 ? chv1Verified_ : chv2Verified_; }
     // The gate every CHV presentation passes first; 0x9000 lets it on.

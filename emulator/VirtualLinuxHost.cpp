@@ -29,7 +29,8 @@ std::string MakeTemporaryRoot() {
 VirtualLinuxHost::VirtualLinuxHost(ScsiDevice& device)
     : device_(device), root_(MakeTemporaryRoot()) {
     FakeSysfs sysfs(root_ + "/sys");
-    sysfs.AddUsbDevice("1-1", "1d6b", "0002")  // a root hub, as every machine has
+    sysfs
+        .AddUsbDevice("1-1", "1d6b", "0002")  // a root hub, as every machine has
         .AddUsbDevice("1-2", "0b9d", "7731")
         .AddBlockDevice("1-2", 0, "sdv");
     std::filesystem::create_directories(DevRoot());
@@ -118,8 +119,8 @@ int VirtualLinuxHost::Ioctl(int fd, unsigned long request, void* argument) {
         header->driver_status = 0x08;  // DRIVER_SENSE
         header->info = SG_INFO_CHECK;
     }
-    const std::size_t moved = result.transferred < header->dxfer_len ? result.transferred
-                                                                       : header->dxfer_len;
+    const std::size_t moved =
+        result.transferred < header->dxfer_len ? result.transferred : header->dxfer_len;
     header->resid = static_cast<int>(header->dxfer_len - moved);
     return 0;
 }

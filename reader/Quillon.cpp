@@ -39,7 +39,9 @@ CommandSet CommandSetOf(WINVERSION family) {
     return family == WV_VISTA ? CommandSet::Ee : CommandSet::Classic;
 }
 
-bool IsStatusOk(const unsigned char* sw) { return sw[0] == 0x90 && sw[1] == 0x00; }
+bool IsStatusOk(const unsigned char* sw) {
+    return sw[0] == 0x90 && sw[1] == 0x00;
+}
 
 // The PIN block: the PIN's characters unchanged, the rest 0xFF.
 void FillPinBlock(unsigned char* block, const char* pin, unsigned char pinLength) {
@@ -57,8 +59,7 @@ WINVERSION HostFamily() {
     std::memset(&info, 0, sizeof info);
     info.dwOSVersionInfoSize = sizeof info;
     host->GetVersionExA(&info);
-    if (info.dwPlatformId == quillon::win::VER_PLATFORM_WIN32_WINDOWS &&
-        info.dwMajorVersion == 4) {
+    if (info.dwPlatformId == quillon::win::VER_PLATFORM_WIN32_WINDOWS && info.dwMajorVersion == 4) {
         return WV_WIN9X;
     }
     if (info.dwPlatformId == quillon::win::VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6) {
@@ -76,9 +77,13 @@ bool IsUsableToken(void* device) {
 CQuillon::CQuillon() = default;
 CQuillon::CQuillon(const CQuillon&) {}
 CQuillon::~CQuillon() = default;
-CQuillon& CQuillon::operator=(const CQuillon&) { return *this; }
+CQuillon& CQuillon::operator=(const CQuillon&) {
+    return *this;
+}
 
-WINVERSION CQuillon::CheckWindowsVersion() { return HostFamily(); }
+WINVERSION CQuillon::CheckWindowsVersion() {
+    return HostFamily();
+}
 
 // ---------------------------------------------------------------------------------------
 // Discovery and opening
@@ -99,8 +104,7 @@ char* CQuillon::FindDeviceEntry() {
 void* CQuillon::OpenRX520X(char* devicePath) {
     switch (CheckWindowsVersion()) {
         case WV_WIN9X:
-            return devicePath ? reinterpret_cast<void*>(AspiScan())
-                              : reinterpret_cast<void*>(-1);
+            return devicePath ? reinterpret_cast<void*>(AspiScan()) : reinterpret_cast<void*>(-1);
         case WV_WINNT:
         case WV_VISTA:
             return OpenDeviceNt(devicePath);
@@ -150,8 +154,8 @@ int CQuillon::SIM_ReadData(void* device, unsigned char* buffer, unsigned short l
         return 0;
     }
     const WINVERSION family = CheckWindowsVersion();
-    const CommandBlock cdb = CardReadCommand(CommandSetOf(family),
-                                             FunctionByte(functionIndex, mode), length, reserved);
+    const CommandBlock cdb =
+        CardReadCommand(CommandSetOf(family), FunctionByte(functionIndex, mode), length, reserved);
     switch (family) {
         case WV_WIN9X:
             return AspiRead(cdb, buffer, length);
@@ -174,14 +178,13 @@ int CQuillon::SIM_WriteData(void* device, unsigned char* data, unsigned short le
     const unsigned char function = FunctionByte(functionIndex, mode);
     switch (family) {
         case WV_WIN9X:
-            return AspiWrite(CardWriteShortCommand(CommandSet::Classic, function, length,
-                                                   replyCount),
-                             data, length);
+            return AspiWrite(
+                CardWriteShortCommand(CommandSet::Classic, function, length, replyCount), data,
+                length);
         case WV_WINNT:
-            return PassThroughWrite(device,
-                                    CardWriteShortCommand(CommandSet::Classic, function,
-                                                          length, replyCount),
-                                    data, length, true);
+            return PassThroughWrite(
+                device, CardWriteShortCommand(CommandSet::Classic, function, length, replyCount),
+                data, length, true);
         case WV_VISTA:
             // A non-zero mode takes the long form, whose high reply-count byte is then 0.
             return PassThroughWrite(
@@ -193,8 +196,8 @@ int CQuillon::SIM_WriteData(void* device, unsigned char* data, unsigned short le
             break;
     }
     return SgIoWrite(device,
-                     CardWriteShortCommand(CommandSet::Classic, function, length, replyCount),
-                     data, length);
+                     CardWriteShortCommand(CommandSet::Classic, function, length, replyCount), data,
+                     length);
 }
 
 int CQuillon::SIM_WriteData_208(void* device, unsigned char* data, unsigned short length,
@@ -210,8 +213,7 @@ int CQuillon::SIM_WriteData_208(void* device, unsigned char* data, unsigned shor
         case WV_WIN9X:
             return AspiWrite(
                 longForm ? CardWriteLongCommand(CommandSet::Classic, function, length, replyCount)
-                         : CardWriteShortCommand(CommandSet::Classic, function, length,
-                                                 shortCount),
+                         : CardWriteShortCommand(CommandSet::Classic, function, length, shortCount),
                 data, length);
         case WV_WINNT:
             if (longForm) {
@@ -233,17 +235,19 @@ int CQuillon::SIM_WriteData_208(void* device, unsigned char* data, unsigned shor
         case WV_LINUX:
             break;
     }
-    return SgIoWrite(
-        device,
-        longForm ? CardWriteLongCommand(CommandSet::Classic, function, length, replyCount)
-                 : CardWriteShortCommand(CommandSet::Classic, function, length, shortCount),
-        data, length);
+    return SgIoWrite(device,
+                     longForm
+                         ? CardWriteLongCommand(CommandSet::Classic, function, length, replyCount)
+                         : CardWriteShortCommand(CommandSet::Classic, function, length, shortCount),
+                     data, length);
 }
 
 // ---------------------------------------------------------------------------------------
 // The card
 
-int CQuillon::CheckCardIn(void*, unsigned char) { return 1; }
+int CQuillon::CheckCardIn(void*, unsigned char) {
+    return 1;
+}
 
 int CQuillon::GetATRValue(void* device, unsigned char* atr, unsigned char functionIndex) {
     // TS, the first byte of the answer to reset: 0x3B direct, 0x3F inverse convention.
@@ -303,8 +307,7 @@ int CQuillon::SelectFile(void* device, unsigned short fileId, unsigned char& res
     unsigned char identifier[2] = {static_cast<unsigned char>(fileId >> 8),
                                    static_cast<unsigned char>(fileId)};
     std::memset(reply, 0, sizeof reply);
-    if (!SIM_WriteData(device, identifier, sizeof identifier, 2, functionIndex,
-                       kModeExchange) ||
+    if (!SIM_WriteData(device, identifier, sizeof identifier, 2, functionIndex, kModeExchange) ||
         !SIM_ReadData(device, reply, 2, 0, functionIndex, kModeExchange)) {
         return 0;
     }
@@ -321,8 +324,8 @@ namespace {
 // GET RESPONSE and READ BINARY: header, procedure byte, then the whole reply
 // INS + data + SW1 SW2 (the reader returns it from its first byte).
 template <typename Write, typename Read>
-int FetchData(Write write, Read read, unsigned char ins, unsigned char length,
-              unsigned char* out, unsigned char* reply) {
+int FetchData(Write write, Read read, unsigned char ins, unsigned char length, unsigned char* out,
+              unsigned char* reply) {
     unsigned char header[5] = {kCla, ins, 0x00, 0x00, length};
     const unsigned replyCount = length + 3u;
     if (!write(header, static_cast<unsigned char>(replyCount))) {
@@ -410,8 +413,7 @@ int CQuillon::UpdateRecord(void* device, unsigned char recordLength, unsigned ch
         return 0;
     }
     int& headerMode = State().headerMode;
-    unsigned char header[5] = {kCla, kInsUpdateRecord, recordNumber, kAbsoluteMode,
-                               recordLength};
+    unsigned char header[5] = {kCla, kInsUpdateRecord, recordNumber, kAbsoluteMode, recordLength};
     unsigned char reply[64] = {};
     const auto write = [&](unsigned char* bytes, unsigned short count, unsigned char replies) {
         return SIM_WriteData(device, bytes, count, replies, functionIndex, kModeExchange);
@@ -439,9 +441,8 @@ int CQuillon::UpdateRecord(void* device, unsigned char recordLength, unsigned ch
             if (procedure == kInsUpdateRecord) {
                 // The card asks for the rest of the header at once. After the last header
                 // byte nothing is left to send: P already opens the data phase.
-                if (i < 4 &&
-                    (!write(header + i + 1, static_cast<unsigned short>(4 - i), 1) ||
-                     !readByte(procedure))) {
+                if (i < 4 && (!write(header + i + 1, static_cast<unsigned short>(4 - i), 1) ||
+                              !readByte(procedure))) {
                     return 0;
                 }
                 headerMode = 1;
@@ -539,14 +540,14 @@ bool IsValidPin(const char* pin, unsigned char pinLength) {
 
 }  // namespace
 
-#define QUILLON_CHV_IO                                                                   \
-    [&](unsigned char* bytes, unsigned short count) {                                    \
-        CheckCardIn(device, functionIndex);                                              \
-        return SIM_WriteData(device, bytes, count, 2, functionIndex, kModeExchange);     \
-    },                                                                                   \
-        [&](unsigned char* reply) {                                                      \
-            CheckCardIn(device, functionIndex);                                          \
-            return SIM_ReadData(device, reply, 2, 0, functionIndex, kModeExchange);      \
+#define QUILLON_CHV_IO                                                               \
+    [&](unsigned char* bytes, unsigned short count) {                                \
+        CheckCardIn(device, functionIndex);                                          \
+        return SIM_WriteData(device, bytes, count, 2, functionIndex, kModeExchange); \
+    },                                                                               \
+        [&](unsigned char* reply) {                                                  \
+            CheckCardIn(device, functionIndex);                                      \
+            return SIM_ReadData(device, reply, 2, 0, functionIndex, kModeExchange);  \
         }
 
 int CQuillon::VerifyCHV(void* device, unsigned char functionIndex, unsigned char chvNumber,
@@ -557,8 +558,7 @@ int CQuillon::VerifyCHV(void* device, unsigned char functionIndex, unsigned char
     }
     unsigned char block[kPinBlockLength];
     FillPinBlock(block, pin, pinLength);
-    return RunChvCommand(QUILLON_CHV_IO, kInsVerifyChv, chvNumber, block, sizeof block,
-                         statusByte);
+    return RunChvCommand(QUILLON_CHV_IO, kInsVerifyChv, chvNumber, block, sizeof block, statusByte);
 }
 
 int CQuillon::ChangeCHV(void* device, unsigned char functionIndex, unsigned char chvNumber,
@@ -583,8 +583,7 @@ int CQuillon::DisableCHV(void* device, unsigned char functionIndex, char* pin,
     }
     unsigned char block[kPinBlockLength];
     FillPinBlock(block, pin, pinLength);
-    return RunChvCommand(QUILLON_CHV_IO, kInsDisableChv, 0x01, block, sizeof block,
-                         statusByte);
+    return RunChvCommand(QUILLON_CHV_IO, kInsDisableChv, 0x01, block, sizeof block, statusByte);
 }
 
 int CQuillon::EnableCHV(void* device, unsigned char functionIndex, char* pin,
@@ -595,6 +594,5 @@ int CQuillon::EnableCHV(void* device, unsigned char functionIndex, char* pin,
     }
     unsigned char block[kPinBlockLength];
     FillPinBlock(block, pin, pinLength);
-    return RunChvCommand(QUILLON_CHV_IO, kInsEnableChv, 0x01, block, sizeof block,
-                         statusByte);
+    return RunChvCommand(QUILLON_CHV_IO, kInsEnableChv, 0x01, block, sizeof block, statusByte);
 }

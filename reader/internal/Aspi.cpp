@@ -200,8 +200,8 @@ int InitASPI() {
             }
         }
     }
-    aspi.virtualBuffer = host->VirtualAlloc(nullptr, kVirtualBufferSize, MEM_COMMIT,
-                                            PAGE_READWRITE);
+    aspi.virtualBuffer =
+        host->VirtualAlloc(nullptr, kVirtualBufferSize, MEM_COMMIT, PAGE_READWRITE);
     if (!aspi.virtualBuffer) {
         ShowAspiMessage(0, SS_INSUFFICIENT_RESOURCES);
         return 0;

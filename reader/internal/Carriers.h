@@ -32,8 +32,7 @@ int AspiWrite(const CommandBlock& cdb, const std::uint8_t* data, std::uint16_t l
 char* AspiInquiry(unsigned long* length);
 
 // --- SG_IO on the reader's device node (Linux) ---
-int SgIoRead(void* device, const CommandBlock& cdb, std::uint8_t* buffer,
-             std::uint16_t length);
+int SgIoRead(void* device, const CommandBlock& cdb, std::uint8_t* buffer, std::uint16_t length);
 int SgIoWrite(void* device, const CommandBlock& cdb, const std::uint8_t* data,
               std::uint16_t length);
 char* SgIoInquiry(void* device, unsigned long* length);

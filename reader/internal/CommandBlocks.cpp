@@ -35,16 +35,16 @@ CommandBlock CardReadCommand(CommandSet set, std::uint8_t functionByte, std::uin
     return block;
 }
 
-CommandBlock CardWriteShortCommand(CommandSet set, std::uint8_t functionByte,
-                                   std::uint16_t length, std::uint8_t replyCount) {
+CommandBlock CardWriteShortCommand(CommandSet set, std::uint8_t functionByte, std::uint16_t length,
+                                   std::uint8_t replyCount) {
     CommandBlock block;
     PutHeader(block, set, true, functionByte, length);
     block.bytes[5] = replyCount;
     return block;
 }
 
-CommandBlock CardWriteLongCommand(CommandSet set, std::uint8_t functionByte,
-                                  std::uint16_t length, std::uint16_t replyCount) {
+CommandBlock CardWriteLongCommand(CommandSet set, std::uint8_t functionByte, std::uint16_t length,
+                                  std::uint16_t replyCount) {
     CommandBlock block;
     block.length = 16;
     PutHeader(block, set, true, functionByte, length);

@@ -25,14 +25,16 @@ inline std::uint8_t FunctionByte(std::uint8_t functionIndex, std::uint8_t mode) 
 }
 
 // A write's data phase is always even: an odd length gets one 0x00 pad byte.
-inline std::uint32_t DataPhaseLength(std::uint16_t length) { return length + (length & 1u); }
+inline std::uint32_t DataPhaseLength(std::uint16_t length) {
+    return length + (length & 1u);
+}
 
 CommandBlock CardReadCommand(CommandSet set, std::uint8_t functionByte, std::uint16_t length,
                              std::uint8_t reserved);
-CommandBlock CardWriteShortCommand(CommandSet set, std::uint8_t functionByte,
-                                   std::uint16_t length, std::uint8_t replyCount);
-CommandBlock CardWriteLongCommand(CommandSet set, std::uint8_t functionByte,
-                                  std::uint16_t length, std::uint16_t replyCount);
+CommandBlock CardWriteShortCommand(CommandSet set, std::uint8_t functionByte, std::uint16_t length,
+                                   std::uint8_t replyCount);
+CommandBlock CardWriteLongCommand(CommandSet set, std::uint8_t functionByte, std::uint16_t length,
+                                  std::uint16_t replyCount);
 // The function inquiry: 0x08 0x00 0x46 0x00 0xFF 0x00 "INQU", 255 bytes in.
 CommandBlock InquiryCommand();
 inline constexpr std::uint32_t kInquiryLength = 255;

@@ -35,16 +35,28 @@ using quillon::internal::State;
 
 extern "C" {
 
-unsigned long QuillonLastErrorCode() { return State().lastErrorCode; }
-const char* QuillonLastErrorText() { return State().lastErrorText; }
+unsigned long QuillonLastErrorCode() {
+    return State().lastErrorCode;
+}
+const char* QuillonLastErrorText() {
+    return State().lastErrorText;
+}
 void QuillonClearDiagnostics() {
     State().lastErrorCode = 0;
     State().lastErrorText[0] = '\0';
 }
-int QuillonHeaderMode() { return State().headerMode; }
-void QuillonSetHeaderMode(int mode) { State().headerMode = mode ? 1 : 0; }
-void QuillonSetWindowsHost(quillon::win::WindowsHost* host) { State().windowsHost = host; }
-void QuillonSetLinuxHost(quillon::LinuxHost* host) { State().linuxHost = host; }
+int QuillonHeaderMode() {
+    return State().headerMode;
+}
+void QuillonSetHeaderMode(int mode) {
+    State().headerMode = mode ? 1 : 0;
+}
+void QuillonSetWindowsHost(quillon::win::WindowsHost* host) {
+    State().windowsHost = host;
+}
+void QuillonSetLinuxHost(quillon::LinuxHost* host) {
+    State().linuxHost = host;
+}
 }
 
 namespace quillon::internal {

@@ -51,7 +51,9 @@ struct ModuleState {
 ModuleState& State();
 
 // The installed Windows host (null on Linux).
-inline win::WindowsHost* Windows() { return State().windowsHost; }
+inline win::WindowsHost* Windows() {
+    return State().windowsHost;
+}
 // The installed Linux host, or the real system.
 LinuxHost& Linux();
 
@@ -59,6 +61,8 @@ LinuxHost& Linux();
 void SetLastError(unsigned long code, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 // Records the system error code only.
-inline void RecordErrorCode(unsigned long code) { State().lastErrorCode = code; }
+inline void RecordErrorCode(unsigned long code) {
+    State().lastErrorCode = code;
+}
 
 }  // namespace quillon::internal

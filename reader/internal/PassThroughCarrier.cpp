@@ -14,8 +14,7 @@ using namespace quillon::win;
 
 constexpr DWORD kHeaderSize = sizeof(SCSI_PASS_THROUGH);
 
-ExchangeBuffer& PrepareExchange(const CommandBlock& cdb, BYTE dataIn,
-                                DWORD transferLength) {
+ExchangeBuffer& PrepareExchange(const CommandBlock& cdb, BYTE dataIn, DWORD transferLength) {
     ExchangeBuffer& exchange = State().exchange;
     std::memset(&exchange, 0, sizeof exchange);
     SCSI_PASS_THROUGH& header = exchange.header;
@@ -37,8 +36,8 @@ ExchangeBuffer& PrepareExchange(const CommandBlock& cdb, BYTE dataIn,
 BOOL Run(void* device, DWORD inSize, DWORD outSize, DWORD* returned) {
     ExchangeBuffer& exchange = State().exchange;
     *returned = 0;
-    return Windows()->DeviceIoControl(device, IOCTL_SCSI_PASS_THROUGH, &exchange, inSize,
-                                      &exchange, outSize, returned, nullptr);
+    return Windows()->DeviceIoControl(device, IOCTL_SCSI_PASS_THROUGH, &exchange, inSize, &exchange,
+                                      outSize, returned, nullptr);
 }
 
 }  // namespace
@@ -85,8 +84,8 @@ int PassThroughWrite(void* device, const CommandBlock& cdb, const std::uint8_t* 
 
 char* PassThroughInquiry(void* device, unsigned long* length) {
     *length = 0;
-    ExchangeBuffer& exchange = PrepareExchange(InquiryCommand(), SCSI_IOCTL_DATA_IN,
-                                               kInquiryLength);
+    ExchangeBuffer& exchange =
+        PrepareExchange(InquiryCommand(), SCSI_IOCTL_DATA_IN, kInquiryLength);
     DWORD returned;
     if (!Run(device, kHeaderSize, kHeaderSize + kInquiryLength, &returned)) {
         const unsigned long code = Windows()->GetLastError();

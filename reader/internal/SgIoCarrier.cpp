@@ -82,8 +82,7 @@ int Execute(void* device, const CommandBlock& cdb, bool dataIn, std::uint8_t* da
 
 }  // namespace
 
-int SgIoRead(void* device, const CommandBlock& cdb, std::uint8_t* buffer,
-             std::uint16_t length) {
+int SgIoRead(void* device, const CommandBlock& cdb, std::uint8_t* buffer, std::uint16_t length) {
     std::memset(buffer, 0, length);  // a short transfer leaves the rest as zeros
     std::uint32_t transferred;
     unsigned long error;
@@ -119,8 +118,7 @@ char* SgIoInquiry(void* device, unsigned long* length) {
     std::uint8_t reply[kInquiryLength] = {};
     std::uint32_t transferred;
     unsigned long error;
-    if (!Execute(device, InquiryCommand(), true, reply, kInquiryLength, &transferred,
-                 &error)) {
+    if (!Execute(device, InquiryCommand(), true, reply, kInquiryLength, &transferred, &error)) {
         SetLastError(error, "Query firmware version failed: %05lu", error);
         return nullptr;
     }

@@ -34,8 +34,8 @@ constexpr DWORD kEnumerationFlags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
 
 // The device record of an enumerated interface: the detail call without a buffer, which
 // must end with ERROR_INSUFFICIENT_BUFFER and fills the record.
-bool DeviceRecordOf(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData,
-                    SP_DEVINFO_DATA& record, DWORD* detailSize) {
+bool DeviceRecordOf(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, SP_DEVINFO_DATA& record,
+                    DWORD* detailSize) {
     WindowsHost& host = *Windows();
     std::memset(&record, 0, sizeof record);
     record.cbSize = sizeof record;
@@ -92,8 +92,7 @@ std::optional<DEVINST> FindReaderOnce(const GUID& deviceClass, const char* produ
     for (DWORD index = 0;; ++index) {
         std::memset(&interfaceData, 0, sizeof interfaceData);
         interfaceData.cbSize = sizeof interfaceData;
-        if (!host.SetupDiEnumDeviceInterfaces(set, nullptr, &deviceClass, index,
-                                              &interfaceData)) {
+        if (!host.SetupDiEnumDeviceInterfaces(set, nullptr, &deviceClass, index, &interfaceData)) {
             EndOfEnumeration();
             break;
         }
@@ -134,8 +133,7 @@ char* InterfacePathOf(const GUID& deviceClass, DEVINST instance) {
     for (DWORD index = 0; !path; ++index) {
         std::memset(&interfaceData, 0, sizeof interfaceData);
         interfaceData.cbSize = sizeof interfaceData;
-        if (!host.SetupDiEnumDeviceInterfaces(set, nullptr, &deviceClass, index,
-                                              &interfaceData)) {
+        if (!host.SetupDiEnumDeviceInterfaces(set, nullptr, &deviceClass, index, &interfaceData)) {
             EndOfEnumeration();
             break;
         }
@@ -149,14 +147,14 @@ char* InterfacePathOf(const GUID& deviceClass, DEVINST instance) {
             continue;
         }
         // One spare zero byte keeps the path terminated whatever the host wrote.
-        auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(
-            std::calloc(detailSize + 1, 1));
+        auto* detail =
+            static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(std::calloc(detailSize + 1, 1));
         if (!detail) {
             continue;
         }
         detail->cbSize = 5;  // sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) on 32-bit Windows
-        if (host.SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, detailSize,
-                                                  nullptr, &record)) {
+        if (host.SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, detailSize, nullptr,
+                                                  &record)) {
             const std::size_t length = std::strlen(detail->DevicePath);
             path = static_cast<char*>(AllocateResultBlock(length + 1));
             if (path) {
@@ -214,9 +212,9 @@ char* FindDeviceEntryWin9x() {
 
 void* OpenDeviceNt(const char* devicePath) {
     WindowsHost& host = *Windows();
-    HANDLE handle = host.CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        host.CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
         const unsigned long code = host.GetLastError();
         SetLastError(code, "Cannot open the device: %05lu\n", code);

@@ -36,7 +36,7 @@ void WriteText(const fs::path& path, const std::string& text) {
 }
 
 class TempDirectory {
-  public:
+public:
     TempDirectory() {
         std::string pattern = (fs::temp_directory_path() / "card-image-test.XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
@@ -44,7 +44,7 @@ class TempDirectory {
     ~TempDirectory() { fs::remove_all(path_); }
     const fs::path& Path() const { return path_; }
 
-  private:
+private:
     fs::path path_;
 };
 

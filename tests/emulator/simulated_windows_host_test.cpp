@@ -21,7 +21,7 @@ using namespace quillon::win;
 
 // Records every command block and answers reads from reply.
 class StubDevice final : public ScsiDevice {
-  public:
+public:
     struct Call {
         std::vector<std::uint8_t> cdb;
         DataDirection direction;
@@ -60,7 +60,7 @@ const std::vector<std::uint8_t> kLongWriteCdb = {0x0A, 0x21, 0x46, 0x00, 0x05, 0
                                                  'M',  ' ',  0x01, 0x02, 0x00, 0x00, 0x00, 0x00};
 
 class SimulatedWindowsTest : public ::testing::Test {
-  protected:
+protected:
     // Every test ends without unexpected violations; one that provokes some takes them.
     void TearDown() override { EXPECT_EQ(host.Violations(), std::vector<std::string>{}); }
 
@@ -107,7 +107,7 @@ TEST_F(SimulatedWindowsTest, VersionPresetsReportTheirRecord) {
 // ---- SetupAPI ----
 
 class SimulatedWindowsSetupApiTest : public SimulatedWindowsTest {
-  protected:
+protected:
     SP_DEVICE_INTERFACE_DATA Interface(HDEVINFO set, const GUID& cls, DWORD index) {
         SP_DEVICE_INTERFACE_DATA data{};
         data.cbSize = sizeof data;
@@ -380,7 +380,7 @@ Exchange PassThrough(const std::vector<std::uint8_t>& cdb, BYTE dataIn, DWORD tr
 }
 
 class SimulatedWindowsPassThroughTest : public SimulatedWindowsTest {
-  protected:
+protected:
     void SetUp() override {
         host.AttachPath(kPath, device);
         handle = host.CreateFileA(kPath, GENERIC_READ | GENERIC_WRITE,
@@ -608,7 +608,7 @@ TEST_F(SimulatedWindowsTest, AspiEntryPointsReachTheCurrentHost) {
 }
 
 class SimulatedWindowsAspiTest : public SimulatedWindowsTest {
-  protected:
+protected:
     void SetUp() override {
         SimulatedAspiAdapter& adapter = host.AddAspiAdapter().MaxTargets(16);
         adapter.Target(1).Attach(device);

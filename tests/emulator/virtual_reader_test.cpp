@@ -105,7 +105,7 @@ Bytes Sw(std::uint16_t status) {
 }
 
 class VirtualReaderTest : public ::testing::Test {
-  protected:
+protected:
     std::shared_ptr<SimCard> card = std::make_shared<SimCard>(CardContent::Blank(CardType::Cdma));
     VirtualReader reader{card};
     Host host{reader};

@@ -61,11 +61,13 @@ protected:
 
     // A USB device with a disk child whose interface path is "disk-of-<instance>".
     void AddUsb(win::DEVINST instance, const std::string& hardwareId, bool disk = true) {
-        host().AddDevice(instance)
+        host()
+            .AddDevice(instance)
             .HardwareIds({hardwareId})
             .Interface(kGuidUsbDevice, "usb-" + std::to_string(instance))
             .Child(instance + 1);
-        host().AddDevice(instance + 1)
+        host()
+            .AddDevice(instance + 1)
             .Interface(disk ? kGuidDisk : kGuidCdrom,
                        (disk ? "disk-of-" : "cdrom-of-") + std::to_string(instance));
     }
@@ -121,17 +123,24 @@ TEST_F(WindowsDiscovery, Failures) {
         void (*arrange)(SimulatedWindowsHost&, support::ScriptedReader&);
         const char* text;
     } cases[] = {
-        {"no reader: the enumeration simply ends", [](SimulatedWindowsHost&, support::ScriptedReader&) {}, ""},
+        {"no reader: the enumeration simply ends",
+         [](SimulatedWindowsHost&, support::ScriptedReader&) {}, ""},
         {"CM_Get_Child unavailable",
-         [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) { h.ConfigManagerAvailable(false); }, ""},
+         [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) {
+             h.ConfigManagerAvailable(false);
+         },
+         ""},
         {"the reader has no child",
          [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) {
-             h.AddDevice(300).HardwareIds({"USB\\VID_0B9D&PID_7731"}).Interface(kGuidUsbDevice,
-                                                                                 "usb-300");
+             h.AddDevice(300)
+                 .HardwareIds({"USB\\VID_0B9D&PID_7731"})
+                 .Interface(kGuidUsbDevice, "usb-300");
          },
          "Disk drive not found00013"},
         {"the USB class cannot be enumerated",
-         [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) { h.FailClassDevs(kGuidUsbDevice, 5); },
+         [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) {
+             h.FailClassDevs(kGuidUsbDevice, 5);
+         },
          "cannot enumerate devices: 00005"},
         {"the disk class cannot be enumerated",
          [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) {
@@ -140,7 +149,9 @@ TEST_F(WindowsDiscovery, Failures) {
          },
          "Retrive information set failed: 00008"},
         {"the enumeration breaks off",
-         [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) { h.FailEnumeration(kGuidUsbDevice, 0, 31); },
+         [](SimulatedWindowsHost& h, [[maybe_unused]] support::ScriptedReader& r) {
+             h.FailEnumeration(kGuidUsbDevice, 0, 31);
+         },
          "Enumeration process failed: 00031"},
     };
     for (const Case& c : cases) {
@@ -153,10 +164,16 @@ TEST_F(WindowsDiscovery, Failures) {
 }
 
 TEST_F(WindowsDiscovery, UnreadableEntriesAreSkipped) {
-    host().AddDevice(400).HardwareIds({"USB\\VID_0B9D&PID_7731"}).RecordUnreadable().Interface(
-        kGuidUsbDevice, "usb-400");
-    host().AddDevice(410).HardwareIds({"USB\\VID_0B9D&PID_7731"}).HardwareIdUnreadable().Interface(
-        kGuidUsbDevice, "usb-410");
+    host()
+        .AddDevice(400)
+        .HardwareIds({"USB\\VID_0B9D&PID_7731"})
+        .RecordUnreadable()
+        .Interface(kGuidUsbDevice, "usb-400");
+    host()
+        .AddDevice(410)
+        .HardwareIds({"USB\\VID_0B9D&PID_7731"})
+        .HardwareIdUnreadable()
+        .Interface(kGuidUsbDevice, "usb-410");
     AddUsb(420, "USB\\VID_0B9D&PID_7731");
     EXPECT_EQ(Found(reader), "disk-of-420");
 }
@@ -190,8 +207,10 @@ TEST_F(WindowsDiscovery, Windows9xSearchesThroughAspi) {
 
 TEST_F(WindowsDiscovery, Windows9xWithoutAspiShowsTheMessageOnEverySearch) {
     host().SetVersion(WindowsVersion::Windows98());
-    host().AddDevice(500).HardwareIds({"USB\\VID_0B9D&PID_7731"}).Interface(kGuidWin9xReader,
-                                                                          "reader-500");
+    host()
+        .AddDevice(500)
+        .HardwareIds({"USB\\VID_0B9D&PID_7731"})
+        .Interface(kGuidWin9xReader, "reader-500");
     host().AspiLoadFails(win::ERROR_DLL_NOT_FOUND);
     for (int search = 1; search <= 2; ++search) {
         EXPECT_EQ(Found(reader), "reader-500") << "the search goes on without ASPI";
@@ -274,7 +293,9 @@ TEST(LinuxDiscovery, SysfsTrees) {
          },
          "/dev/sdb", ""},
         {"a CD-ROM alone",
-         [](FakeSysfs& s) { s.AddUsbDevice("2-1", "0B9D", "7731").AddBlockDevice("2-1", 0, "sr1"); },
+         [](FakeSysfs& s) {
+             s.AddUsbDevice("2-1", "0B9D", "7731").AddBlockDevice("2-1", 0, "sr1");
+         },
          "/dev/sr1", ""},
         {"7731 through the whole tree before 7734",
          [](FakeSysfs& s) {
@@ -283,11 +304,14 @@ TEST(LinuxDiscovery, SysfsTrees) {
          },
          "/dev/sdd", ""},
         {"7734 alone",
-         [](FakeSysfs& s) { s.AddUsbDevice("1-1", "0b9d", "7734").AddBlockDevice("1-1", 0, "sdb"); },
+         [](FakeSysfs& s) {
+             s.AddUsbDevice("1-1", "0b9d", "7734").AddBlockDevice("1-1", 0, "sdb");
+         },
          "/dev/sdb", ""},
         {"no reader", [](FakeSysfs& s) { s.AddUsbDevice("1-1", "0b9e", "7731"); }, "", ""},
         {"a reader without its SCSI child",
-         [](FakeSysfs& s) { s.AddUsbDevice("1-1", "0b9d", "7731"); }, "", "Disk drive not found00019"},
+         [](FakeSysfs& s) { s.AddUsbDevice("1-1", "0b9d", "7731"); }, "",
+         "Disk drive not found00019"},
     };
     for (const Case& c : cases) {
         support::TempDir dir;

@@ -341,8 +341,7 @@ TEST_P(SimCommands, AnswerToResetConventionByte) {
         card.AnswerToReset(c.atr);
         unsigned char atr[64];
         EXPECT_EQ(reader.GetATRValue(device(), atr, kFunction), c.result) << c.atr;
-        EXPECT_EQ(HexText(Bytes(atr, atr + HexBytes(c.atr).size())),
-                  HexText(HexBytes(c.atr)));
+        EXPECT_EQ(HexText(Bytes(atr, atr + HexBytes(c.atr).size())), HexText(HexBytes(c.atr)));
         // Mode 2 in the function byte reads the answer to reset.
         EXPECT_EQ(card.blocks.back().cdb[1], 0x22);
     }

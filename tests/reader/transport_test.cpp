@@ -22,7 +22,9 @@ using support::HexText;
 using support::HostUnderTest;
 using support::ScriptedReader;
 
-bool IsEe(Family family) { return family == Family::Vista; }
+bool IsEe(Family family) {
+    return family == Family::Vista;
+}
 
 class Transport : public testing::TestWithParam<Family> {
 protected:
@@ -61,9 +63,8 @@ TEST_P(Transport, LongBlockOfEachCommandSet) {
     card.ExpectLong("A0 B2 01 04 FF", 258, "B2 " + std::string("00 ") + "90 00");
     unsigned char record[260];
     reader.ReadRecord(device(), 255, 1, 0, record, 1);
-    const char* expected = IsEe(GetParam())
-                               ? "EE 01 0A 00 05 02 53 49 4D 20 01 02 00 00 00 00"
-                               : "0A 01 46 00 05 00 53 49 4D 20 01 02 00 00 00 00";
+    const char* expected = IsEe(GetParam()) ? "EE 01 0A 00 05 02 53 49 4D 20 01 02 00 00 00 00"
+                                            : "0A 01 46 00 05 00 53 49 4D 20 01 02 00 00 00 00";
     EXPECT_EQ(HexText(card.blocks.front().cdb), expected);
 }
 

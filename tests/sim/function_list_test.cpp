@@ -42,16 +42,14 @@ TEST(FunctionList, Replies) {
         {"no SIM", Reply(0xA1, 0x0100, 2, "INQUEEPR"), true, 2, -1},
         {"more than 16 announced: the first 16 kept",
          Reply(0xB0, 0x0208, 20, Repeat("EEPR", 16) + "SIM "), true, 16, -1},
-        {"more announced than the reply holds",
-         Reply(0xB0, 0x0208, 9, "INQUSIM "), true, 2, 1},
-        {"a tag cut by the end of the reply is dropped",
-         Reply(0xB0, 0x0208, 2, "INQUSIM"), true, 1, -1},
+        {"more announced than the reply holds", Reply(0xB0, 0x0208, 9, "INQUSIM "), true, 2, 1},
+        {"a tag cut by the end of the reply is dropped", Reply(0xB0, 0x0208, 2, "INQUSIM"), true, 1,
+         -1},
         {"too short for the header", {0xB0, 0x02, 0x08}, false, 0, -1},
     };
     for (const Case& c : cases) {
         sim::FunctionList list;
-        EXPECT_EQ(sim::ParseFunctionList(c.reply.data(), c.reply.size(), list), c.parsed)
-            << c.why;
+        EXPECT_EQ(sim::ParseFunctionList(c.reply.data(), c.reply.size(), list), c.parsed) << c.why;
         EXPECT_EQ(list.count, c.count) << c.why;
         EXPECT_EQ(list.simIndex, c.simIndex) << c.why;
     }

@@ -65,8 +65,7 @@ HostUnderTest::~HostUnderTest() {
         EXPECT_EQ(hosts_->windows->OpenFiles(), 0) << "pass-through handles left open";
         EXPECT_EQ(hosts_->windows->OpenDeviceInfoSets(), 0);
         EXPECT_EQ(hosts_->windows->OpenEvents(), 0);
-        EXPECT_TRUE(hosts_->windows->Violations().empty())
-            << hosts_->windows->Violations().front();
+        EXPECT_TRUE(hosts_->windows->Violations().empty()) << hosts_->windows->Violations().front();
         QuillonSetWindowsHost(nullptr);
     }
     if (hosts_->linuxHost) {

@@ -56,8 +56,8 @@ ScriptedReader& ScriptedReader::FailNext(int n) {
 }
 
 emulator::ScsiResult ScriptedReader::Execute(const std::uint8_t* cdb, std::size_t cdbLength,
-                                             emulator::DataDirection direction,
-                                             std::uint8_t* data, std::size_t length) {
+                                             emulator::DataDirection direction, std::uint8_t* data,
+                                             std::size_t length) {
     emulator::ScsiResult result;
     blocks.push_back({Bytes(cdb, cdb + cdbLength), {}});
     if (failures_ > 0) {

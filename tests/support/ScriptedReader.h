@@ -22,16 +22,15 @@ std::string HexText(const Bytes& bytes);
 class ScriptedReader final : public emulator::ScsiDevice {
 public:
     struct Step {
-        Bytes data;         // the card bytes the write must carry (without the pad byte)
+        Bytes data;  // the card bytes the write must carry (without the pad byte)
         unsigned replyCount;
-        Bytes reply;        // what the card answers
+        Bytes reply;  // what the card answers
         bool longForm = false;
     };
 
     // Expect a card-data write of these bytes with this reply count; the card answers
     // reply. Returns *this for chaining.
-    ScriptedReader& Expect(const std::string& data, unsigned replyCount,
-                           const std::string& reply);
+    ScriptedReader& Expect(const std::string& data, unsigned replyCount, const std::string& reply);
     ScriptedReader& ExpectLong(const std::string& data, unsigned replyCount,
                                const std::string& reply);
     // The answer to reset that mode-2 reads return.

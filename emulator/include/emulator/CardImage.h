@@ -19,12 +19,12 @@ class SimCard;
 
 // A refused image; what() reads "<file>:<line>: <reason>" (or "<file>: <reason>").
 class CardImageError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
 class CardImage {
-  public:
+public:
     // Largest image file accepted, and longest line.
     static constexpr std::size_t kMaxFileSize = 4 * 1024 * 1024;
     static constexpr std::size_t kMaxLineLength = 2048;
@@ -49,7 +49,7 @@ class CardImage {
     // with its content in memory (SimCard::SaveError tells why). Throws CardImageError.
     static std::shared_ptr<SimCard> OpenCard(const std::string& path);
 
-  private:
+private:
     std::string path_;
 };
 

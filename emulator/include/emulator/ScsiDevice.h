@@ -26,8 +26,7 @@ public:
     // Runs one command block. For FromDevice, data has room for length bytes and the
     // device fills at most that many; for ToDevice, data holds length bytes.
     virtual ScsiResult Execute(const std::uint8_t* cdb, std::size_t cdbLength,
-                               DataDirection direction, std::uint8_t* data,
-                               std::size_t length) = 0;
+                               DataDirection direction, std::uint8_t* data, std::size_t length) = 0;
 };
 
 }  // namespace emulator

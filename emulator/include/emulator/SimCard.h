@@ -74,7 +74,7 @@ struct ProcedurePolicy {
 };
 
 class SimCard {
-  public:
+public:
     // A card holding content, powered up (as after Reset()).
     explicit SimCard(CardContent content = CardContent::Blank());
     ~SimCard();
@@ -105,7 +105,7 @@ class SimCard {
     // The reason the last save failed; empty after a successful one (or none).
     const std::string& SaveError() const { return saveError_; }
 
-  private:
+private:
     using StatusWord = std::uint16_t;
     struct Header {
         std::uint8_t cla, ins, p1, p2, p3;

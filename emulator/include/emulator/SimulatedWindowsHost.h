@@ -122,7 +122,7 @@ class SimulatedWindowsHost;
 //   host.AddDevice(0x200).HardwareIds({"USB\\VID_0B9D&PID_7731&REV_0100"})
 //       .Interface(kGuidUsbDevice, "\\\\?\\usb#vid_0b9d&pid_7731#...").Child(0x201);
 class SimulatedDevice {
-  public:
+public:
     win::DEVINST Instance() const { return instance_; }
 
     // The SPDRP_HARDWAREID multi-string, most specific identifier first.
@@ -143,7 +143,7 @@ class SimulatedDevice {
     // the hardware identifier property cannot be read.
     SimulatedDevice& HardwareIdUnreadable(win::DWORD error = win32::ERROR_INVALID_DATA);
 
-  private:
+private:
     friend class SimulatedWindowsHost;
     SimulatedDevice(SimulatedWindowsHost& host, win::DEVINST instance)
         : host_(host), instance_(instance) {}
@@ -170,14 +170,14 @@ struct ScsiInquiryData {
 
 // One target (unit 0) behind an ASPI host adapter.
 class SimulatedAspiTarget {
-  public:
+public:
     // What SC_GET_DEV_TYPE reports (DTYPE_DASD, DTYPE_CDROM, ...).
     SimulatedAspiTarget& DeviceType(win::BYTE type);
     SimulatedAspiTarget& Inquiry(ScsiInquiryData data);
     // Every command block but INQUIRY goes to this device.
     SimulatedAspiTarget& Attach(ScsiDevice& device);
 
-  private:
+private:
     friend class SimulatedWindowsHost;
     win::BYTE deviceType_ = win32::DTYPE_DASD;
     ScsiInquiryData inquiry_;
@@ -186,7 +186,7 @@ class SimulatedAspiTarget {
 
 // One ASPI host adapter. Adapters are numbered in the order they are added.
 class SimulatedAspiAdapter {
-  public:
+public:
     // HA_Unique byte 3 of the SC_HA_INQUIRY reply: the number of targets (default 8).
     SimulatedAspiAdapter& MaxTargets(win::BYTE count);
     // SC_HA_INQUIRY for this adapter ends with this status instead of SS_COMP.
@@ -195,7 +195,7 @@ class SimulatedAspiAdapter {
     // SC_GET_DEV_TYPE with SS_NO_DEVICE.
     SimulatedAspiTarget& Target(win::BYTE id);
 
-  private:
+private:
     friend class SimulatedWindowsHost;
     win::BYTE maxTargets_ = 8;
     win::BYTE inquiryStatus_ = win::SS_COMP;
@@ -239,7 +239,7 @@ struct ReaderTree {
 enum class ReaderChild { Disk, Cdrom };
 
 class SimulatedWindowsHost final : public win::WindowsHost {
-  public:
+public:
     SimulatedWindowsHost();  // Windows XP, empty tree, no ASPI; becomes Current()
     ~SimulatedWindowsHost() override;
     SimulatedWindowsHost(const SimulatedWindowsHost&) = delete;
@@ -490,7 +490,7 @@ class SimulatedWindowsHost final : public win::WindowsHost {
     win::BOOL FreeASPI32Buffer(win::ASPI32BUFF* buffer);
     win::BOOL TranslateASPI32Address(win::DWORD* path, win::DWORD* devNode);
 
-  private:
+private:
     struct InterfaceEntry {
         win::DWORD id;  // SP_DEVICE_INTERFACE_DATA.Reserved: which interface this is
         win::GUID interfaceClass;

@@ -39,7 +39,7 @@ struct ReaderFaults {
 };
 
 class VirtualReader final : public ScsiDevice {
-  public:
+public:
     VirtualReader();  // a reader with an empty slot
     explicit VirtualReader(std::shared_ptr<SimCard> card);
     ~VirtualReader() override;
@@ -80,7 +80,7 @@ class VirtualReader final : public ScsiDevice {
     void ClearLog() { log_.clear(); }
     void SetLogging(bool on) { logging_ = on; }
 
-  private:
+private:
     ReaderIdentity identity_;
     ReaderFaults faults_;
     std::shared_ptr<SimCard> card_;

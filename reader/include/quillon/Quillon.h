@@ -74,15 +74,15 @@ public:
                    unsigned char* data);
     // CHV commands: statusByte := 0, or SW2 of the card's refusal. A PIN longer than 8
     // characters is refused with 0 and nothing sent.
-    int DisableCHV(void* device, unsigned char functionIndex, char* pin,
-                   unsigned char pinLength, unsigned char& statusByte);
+    int DisableCHV(void* device, unsigned char functionIndex, char* pin, unsigned char pinLength,
+                   unsigned char& statusByte);
     int EnableCHV(void* device, unsigned char functionIndex, char* pin, unsigned char pinLength,
                   unsigned char& statusByte);
     int VerifyCHV(void* device, unsigned char functionIndex, unsigned char chvNumber, char* pin,
                   unsigned char pinLength, unsigned char& statusByte);
-    int ChangeCHV(void* device, unsigned char functionIndex, unsigned char chvNumber,
-                  char* oldPin, unsigned char oldPinLength, char* newPin,
-                  unsigned char newPinLength, unsigned char& statusByte);
+    int ChangeCHV(void* device, unsigned char functionIndex, unsigned char chvNumber, char* oldPin,
+                  unsigned char oldPinLength, char* newPin, unsigned char newPinLength,
+                  unsigned char& statusByte);
 };
 
 extern "C" {

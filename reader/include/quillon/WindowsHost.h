@@ -233,9 +233,8 @@ public:
                                                   DWORD detailSize, DWORD* requiredSize,
                                                   SP_DEVINFO_DATA* deviceInfo) = 0;
     virtual BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* deviceInfo,
-                                                   DWORD property, DWORD* regType,
-                                                   BYTE* buffer, DWORD bufferSize,
-                                                   DWORD* requiredSize) = 0;
+                                                   DWORD property, DWORD* regType, BYTE* buffer,
+                                                   DWORD bufferSize, DWORD* requiredSize) = 0;
     virtual BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) = 0;
 
     // Modules
