@@ -1,1 +1,2 @@
 telvane_fuzz_target(function_list function_list.cpp telvane_sim)
+telvane_fuzz_target(card_image card_image.cpp telvane_emulator)

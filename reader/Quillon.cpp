@@ -147,6 +147,37 @@ char* CQuillon::SIM_InquiryFunctions(void* device, unsigned long* length) {
     return SgIoInquiry(device, length);
 }
 
+namespace {
+
+// A card-data write block of the family's command set. The long form carries the 16-bit
+// reply count; the short form only its low byte.
+CommandBlock CardWriteCommand(WINVERSION family, unsigned char function, unsigned short length,
+                              unsigned short replyCount, bool longForm) {
+    const CommandSet set = CommandSetOf(family);
+    return longForm ? CardWriteLongCommand(set, function, length, replyCount)
+                    : CardWriteShortCommand(set, function, length,
+                                            static_cast<unsigned char>(replyCount));
+}
+
+// Runs one card-data write on the family's carrier.
+int RunWrite(WINVERSION family, void* device, const CommandBlock& cdb, const unsigned char* data,
+             unsigned short length) {
+    switch (family) {
+        case WV_WIN9X:
+            return AspiWrite(cdb, data, length);
+        case WV_WINNT:
+            // The long classic form reports nothing of its own on failure.
+            return PassThroughWrite(device, cdb, data, length, cdb.length != 16);
+        case WV_VISTA:
+            return PassThroughWrite(device, cdb, data, length, true);
+        case WV_LINUX:
+            break;
+    }
+    return SgIoWrite(device, cdb, data, length);
+}
+
+}  // namespace
+
 int CQuillon::SIM_ReadData(void* device, unsigned char* buffer, unsigned short length,
                            unsigned char reserved, unsigned char functionIndex,
                            unsigned char mode) {
@@ -175,29 +206,13 @@ int CQuillon::SIM_WriteData(void* device, unsigned char* data, unsigned short le
         return 0;
     }
     const WINVERSION family = CheckWindowsVersion();
-    const unsigned char function = FunctionByte(functionIndex, mode);
-    switch (family) {
-        case WV_WIN9X:
-            return AspiWrite(
-                CardWriteShortCommand(CommandSet::Classic, function, length, replyCount), data,
-                length);
-        case WV_WINNT:
-            return PassThroughWrite(
-                device, CardWriteShortCommand(CommandSet::Classic, function, length, replyCount),
-                data, length, true);
-        case WV_VISTA:
-            // A non-zero mode takes the long form, whose high reply-count byte is then 0.
-            return PassThroughWrite(
-                device,
-                mode ? CardWriteLongCommand(CommandSet::Ee, function, length, replyCount)
-                     : CardWriteShortCommand(CommandSet::Ee, function, length, replyCount),
-                data, length, true);
-        case WV_LINUX:
-            break;
-    }
-    return SgIoWrite(device,
-                     CardWriteShortCommand(CommandSet::Classic, function, length, replyCount), data,
-                     length);
+    // Only the 0xEE set has a long form here: a non-zero mode selects it, with the high
+    // reply-count byte 0.
+    const bool longForm = family == WV_VISTA && mode != 0;
+    return RunWrite(
+        family, device,
+        CardWriteCommand(family, FunctionByte(functionIndex, mode), length, replyCount, longForm),
+        data, length);
 }
 
 int CQuillon::SIM_WriteData_208(void* device, unsigned char* data, unsigned short length,
@@ -207,39 +222,13 @@ int CQuillon::SIM_WriteData_208(void* device, unsigned char* data, unsigned shor
         return 0;
     }
     const WINVERSION family = CheckWindowsVersion();
-    const unsigned char function = FunctionByte(functionIndex, mode);
-    const auto shortCount = static_cast<unsigned char>(replyCount);
-    switch (family) {
-        case WV_WIN9X:
-            return AspiWrite(
-                longForm ? CardWriteLongCommand(CommandSet::Classic, function, length, replyCount)
-                         : CardWriteShortCommand(CommandSet::Classic, function, length, shortCount),
-                data, length);
-        case WV_WINNT:
-            if (longForm) {
-                // The long classic form reports nothing of its own on failure.
-                return PassThroughWrite(
-                    device, CardWriteLongCommand(CommandSet::Classic, function, length, replyCount),
-                    data, length, false);
-            }
-            return PassThroughWrite(
-                device, CardWriteShortCommand(CommandSet::Classic, function, length, shortCount),
-                data, length, true);
-        case WV_VISTA:
-            // The 0xEE set ignores longForm: the mode decides.
-            return PassThroughWrite(
-                device,
-                mode ? CardWriteLongCommand(CommandSet::Ee, function, length, replyCount)
-                     : CardWriteShortCommand(CommandSet::Ee, function, length, shortCount),
-                data, length, true);
-        case WV_LINUX:
-            break;
-    }
-    return SgIoWrite(device,
-                     longForm
-                         ? CardWriteLongCommand(CommandSet::Classic, function, length, replyCount)
-                         : CardWriteShortCommand(CommandSet::Classic, function, length, shortCount),
-                     data, length);
+    // The classic set takes the long form when asked; the 0xEE set ignores longForm and
+    // lets the mode decide.
+    const bool useLong = family == WV_VISTA ? mode != 0 : longForm != 0;
+    return RunWrite(
+        family, device,
+        CardWriteCommand(family, FunctionByte(functionIndex, mode), length, replyCount, useLong),
+        data, length);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -69,6 +69,15 @@ std::optional<std::string> HardwareIdOf(HDEVINFO set, SP_DEVINFO_DATA& record) {
     return std::string(reinterpret_cast<const char*>(buffer.data()));
 }
 
+// The interface at index of an enumeration set; false at the end of the set.
+bool NextInterface(HDEVINFO set, const GUID& deviceClass, DWORD index,
+                   SP_DEVICE_INTERFACE_DATA& interfaceData) {
+    std::memset(&interfaceData, 0, sizeof interfaceData);
+    interfaceData.cbSize = sizeof interfaceData;
+    return Windows()->SetupDiEnumDeviceInterfaces(set, nullptr, &deviceClass, index,
+                                                  &interfaceData);
+}
+
 // Ends an enumeration: records the code and, unless the list simply ran out, the text.
 void EndOfEnumeration() {
     const unsigned long code = Windows()->GetLastError();
@@ -90,9 +99,7 @@ std::optional<DEVINST> FindReaderOnce(const GUID& deviceClass, const char* produ
     std::optional<DEVINST> found;
     SP_DEVICE_INTERFACE_DATA interfaceData;
     for (DWORD index = 0;; ++index) {
-        std::memset(&interfaceData, 0, sizeof interfaceData);
-        interfaceData.cbSize = sizeof interfaceData;
-        if (!host.SetupDiEnumDeviceInterfaces(set, nullptr, &deviceClass, index, &interfaceData)) {
+        if (!NextInterface(set, deviceClass, index, interfaceData)) {
             EndOfEnumeration();
             break;
         }
@@ -131,9 +138,7 @@ char* InterfacePathOf(const GUID& deviceClass, DEVINST instance) {
     char* path = nullptr;
     SP_DEVICE_INTERFACE_DATA interfaceData;
     for (DWORD index = 0; !path; ++index) {
-        std::memset(&interfaceData, 0, sizeof interfaceData);
-        interfaceData.cbSize = sizeof interfaceData;
-        if (!host.SetupDiEnumDeviceInterfaces(set, nullptr, &deviceClass, index, &interfaceData)) {
+        if (!NextInterface(set, deviceClass, index, interfaceData)) {
             EndOfEnumeration();
             break;
         }
