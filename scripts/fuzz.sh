@@ -6,8 +6,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:?usage: scripts/fuzz.sh NAME [SECONDS]}
 seconds=${2:-60}
 "$top/scripts/setup-debian.sh"
-CC=clang CXX=clang++ "$top/scripts/build.sh" "$top/build-fuzz" -DTELVANE_FUZZ=ON \
-    -DTELVANE_TESTS=OFF -DTELVANE_BENCH=OFF -DTELVANE_GUI=OFF
+CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -DTELVANE_FUZZ=ON \
+    -DTELVANE_TESTS=OFF -DTELVANE_BENCH=OFF -DTELVANE_GUI=OFF >/dev/null
+cmake --build "$top/build-fuzz" --target "fuzz_$name" -j"${TELVANE_JOBS:-2}"
 scratch="$top/build-fuzz/corpus/$name"
 mkdir -p "$scratch"
 exec "$top/build-fuzz/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=5 \
