@@ -26,11 +26,11 @@ std::size_t FinalCharacterBytes(const std::string& text) {
         ++continuation;
     }
     const auto lead = static_cast<unsigned char>(text[text.size() - 1 - continuation]);
-    const std::size_t length = lead < 0x80 ? 1
+    const std::size_t length = lead < 0x80                   ? 1
                                : lead >= 0xF0 && lead < 0xF8 ? 4
                                : lead >= 0xE0 && lead < 0xF0 ? 3
                                : lead >= 0xC0 && lead < 0xE0 ? 2
-                                                              : 0;
+                                                             : 0;
     return length == continuation + 1 ? length : 1;
 }
 
