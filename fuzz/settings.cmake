@@ -1,0 +1,2 @@
+telvane_fuzz_target(csv_parser csv_parser.cpp telvane_records)
+telvane_fuzz_target(settings_loader settings_loader.cpp telvane_app)
