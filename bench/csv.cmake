@@ -1,0 +1,1 @@
+telvane_benchmark(bench_csv bench_csv.cpp telvane_records)
