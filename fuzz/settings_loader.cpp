@@ -14,21 +14,29 @@
 
 namespace {
 
-std::string& ScratchDirectory() {
-    static std::string directory = [] {
+// A directory of the run's own, in memory where there is a tmpfs (every input is written
+// and replaced there), removed at exit.
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
         const char* base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/telvane-fuzz-settings-XXXXXX";
-        if (!mkdtemp(pattern.data())) {
+        path_ = std::string(base) + "/telvane-fuzz-settings-XXXXXX";
+        if (!mkdtemp(path_.data())) {
             std::abort();
         }
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(ScratchDirectory(), ignored);
-        });
-        return pattern;
-    }();
-    return directory;
-}
+    }
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 struct Reading {
     std::string name;
@@ -51,7 +59,8 @@ struct Reading {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string file = ScratchDirectory() + "/telvane.config.xml";
+    static const ScratchDirectory directory;
+    const std::string file = directory.Path() + "/telvane.config.xml";
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
