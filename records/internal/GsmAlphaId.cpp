@@ -25,7 +25,7 @@ std::size_t DecodeAlphaUcs2Form(bool form81, const std::uint8_t* in, std::size_t
         if (byte >= 0x80) {
             // Bit 8 set: the low seven bits are an offset added to the base.
             cp = base + (byte & 0x7F);
-            if (cp > 0xFFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            if (cp > 0xFFFF || (cp >= 0xD800 && cp <= 0xDFFF) || text::IsControl(cp)) {
                 cp = u'?';
             }
         } else if (byte == kEscape && i + 1 < n && characters[i + 1] < 0x80) {

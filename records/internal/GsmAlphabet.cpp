@@ -199,7 +199,7 @@ std::size_t SeptetsToUtf8(const std::uint8_t* septets, std::size_t count, char* 
         if (septet == kEscape && i + 1 < count && septets[i + 1] < 0x80) {
             const std::uint8_t code = septets[++i];
             if (code == kEscape) {
-                form = &kUtf8.base[' '];
+                form = &kUtf8.base[0x20];  // a space
             } else if (kUtf8.extension[code].length != 0) {
                 form = &kUtf8.extension[code];
             } else {

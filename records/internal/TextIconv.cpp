@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "internal/TextUtf8.h"
+
 namespace records::text {
 namespace {
 
@@ -112,8 +114,7 @@ std::size_t Utf16BeToUtf8(const std::uint8_t* in, std::size_t length, char* out,
     }
     const std::size_t written = Convert("UTF-8", "UTF-16BE", reinterpret_cast<const char*>(in),
                                         length, out, size - 1, "?", 1, 2, nullptr);
-    out[written] = '\0';
-    return written;
+    return ReplaceControls(out, written);
 }
 
 std::size_t LegacyToUtf8(const char* charset, const std::uint8_t* in, std::size_t length, char* out,
@@ -123,8 +124,7 @@ std::size_t LegacyToUtf8(const char* charset, const std::uint8_t* in, std::size_
     }
     const std::size_t written = Convert("UTF-8", charset, reinterpret_cast<const char*>(in), length,
                                         out, size - 1, "?", 1, 1, nullptr);
-    out[written] = '\0';
-    return written;
+    return ReplaceControls(out, written);
 }
 
 }  // namespace records::text

@@ -88,12 +88,28 @@ bool Utf8Writer::PutBytes(const char* bytes, std::size_t n) {
     return true;
 }
 
+std::size_t ReplaceControls(char* text, std::size_t length) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < length;) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            text[out++] = IsControl(byte) ? '?' : text[i];
+            ++i;
+        } else if (byte == 0xC2 && i + 1 < length &&
+                   static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            text[out++] = '?';  // U+0080 to U+009F
+            i += 2;
+        } else {
+            text[out++] = text[i++];
+        }
+    }
+    text[out] = '\0';
+    return out;
+}
+
 void PutLatin1(Utf8Writer& writer, const std::uint8_t* bytes, std::size_t n) {
     for (std::size_t i = 0; i < n && !writer.full(); ++i) {
-        const std::uint8_t byte = bytes[i];
-        const bool printable = (byte >= 0x20 && byte < 0x7F) || byte >= 0xA0 || byte == '\n' ||
-                               byte == '\r' || byte == '\t';
-        writer.Put(printable ? char32_t{byte} : char32_t{'?'});
+        writer.Put(IsControl(bytes[i]) ? char32_t{'?'} : char32_t{bytes[i]});
     }
 }
 

@@ -53,8 +53,20 @@ private:
     bool full_ = false;
 };
 
-// Appends n bytes of ISO 8859-1 text; what is not a printable character, a tab or a line
-// break shows as '?' (so no control character, and no zero, reaches the text).
+// Decoded texts hold no control character but tab, line feed, form feed and carriage
+// return: a zero would end the text early, the others would reach lists and files.
+inline bool KeptControl(char32_t cp) {
+    return cp == '\t' || cp == '\n' || cp == '\f' || cp == '\r';
+}
+inline bool IsControl(char32_t cp) {
+    return (cp < 0x20 && !KeptControl(cp)) || (cp >= 0x7F && cp < 0xA0);
+}
+
+// Replaces each control character (IsControl) of the length bytes of UTF-8 at text with
+// '?', in place, and terminates the text. Returns its new length.
+std::size_t ReplaceControls(char* text, std::size_t length);
+
+// Appends n bytes of ISO 8859-1 text, control characters as '?'.
 void PutLatin1(Utf8Writer& writer, const std::uint8_t* bytes, std::size_t n);
 
 }  // namespace records::text

@@ -217,6 +217,7 @@ TEST(CdmaPdu, Encodings) {
         {3, 7, {'H', 'i'}, -1, 1, "Hi", 0, "IA5"},
         {4, 16, {0x4E2D, 0x6587}, -1, 1, "中文", 8, "Unicode"},
         {4, 16, {0xD83D, 0xDE00}, -1, 1, "😀", 8, "Unicode, a surrogate pair"},
+        {4, 16, {'a', 0x07, 0x00, 'b'}, -1, 1, "a??b", 8, "Unicode control characters"},
         {5, 8, {0x82, 0xA0, 0xB1}, -1, 1, "あｱ", 4, "Shift-JIS"},
         {6, 8, {0xB0, 0xA1}, -1, 1, "가", 4, "Korean"},
         {7, 8, {0xE0, 0x20, 0x41}, -1, 1, "א A", 4, "Latin/Hebrew"},

@@ -79,6 +79,10 @@ TEST(Ucs2, Decode) {
         {{0xDE, 0x00, 0x00, 0x42}, "?B", "a lone low surrogate"},
         {{0x00, 0x41, 0xD8, 0x3D}, "A?", "a high surrogate at the end"},
         {{0x00, 0x41, 0x4E}, "A?", "an odd last byte"},
+        {{0x00, 0x07, 0x00, 0x00, 0x00, 0x9B, 0x00, 0x41},
+         "???A",
+         "control characters and zero: no text ends early"},
+        {{0x00, 0x09, 0x00, 0x0A, 0x00, 0x0C, 0x00, 0x0D}, "\t\n\f\r", "the kept controls"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -129,6 +133,7 @@ TEST(AlphaForms, Decode) {
         {false, {0x02, 0x4E, 0x00, 0xAD}, "中", "a count beyond the bytes there are"},
         {false, {0x01, 0xFF, 0xF0, 0xFF}, "?", "a base and offset beyond 16 bits"},
         {false, {0x01, 0xD8, 0x00, 0x81}, "?", "a surrogate"},
+        {false, {0x01, 0x00, 0x00, 0x87}, "?", "a control character"},
         {false, {0x01, 0x4E}, "", "half a base"},
     };
     for (const Case& c : cases) {

@@ -69,14 +69,16 @@ public:
     static int gsmEncodeUcs2(const char* text, unsigned char* out, int length);
 
     // length bytes of UCS2 (UTF-16 big-endian, surrogate pairs accepted) to UTF-8 text,
-    // zero-terminated. A lone surrogate, and an odd last byte, give '?'. out must hold
+    // zero-terminated. A lone surrogate, an odd last byte, and a control character other
+    // than tab, line feed, form feed and carriage return give '?'. out must hold
     // 3 * length / 2 + 2 bytes; returns the bytes written, the terminating zero not counted.
     static int gsmDecodeUcs2(const unsigned char* in, unsigned char* out, int length);
 
     // The alpha identifier forms of GSM 11.11 Annex B, given the length bytes that follow
     // the coding byte 0x81 or 0x82: a character count, the base (0x81: one byte giving bits
     // 15 to 8 of the base, that is byte << 7; 0x82: two bytes), then one byte a character:
-    // below 0x80 a default-alphabet character, else base + (byte & 0x7F). A count beyond the
+    // below 0x80 a default-alphabet character, else base + (byte & 0x7F) ('?' for a
+    // surrogate, a control character or a value beyond 16 bits). A count beyond the
     // length given is cut to it. To UTF-8 text, zero-terminated; out must hold
     // 3 * length + 1 bytes; returns the bytes written, the terminating zero not counted.
     static int UCS2ToGB81(unsigned char* in, char* out, int length);
@@ -108,10 +110,11 @@ public:
     // deliver is 1 (received) and as SMS-COMMAND when it is 0 (sent), giving the party and
     // time but no text. Numeric addresses give digits, an alphanumeric one (TS 23.040
     // 9.1.2.5) its text, cut to 20 bytes; any type of number other than international is
-    // given as 0x81. A user data header is skipped. Returns 1 when the record held a whole
-    // well-formed message; 0 when it did not (a field running past the record, a length
-    // beyond TS 23.040's bounds, compressed text, an unknown message type): out then holds
-    // what was read before the fault, every text zero-terminated.
+    // given as 0x81. A user data header is skipped. The text holds no control character but
+    // tab, line feed, form feed and carriage return (others, and zeros, become '?'). Returns 1 when
+    // the record held a whole well-formed message; 0 when it did not (a field running past the
+    // record, a length beyond TS 23.040's bounds, compressed text, an unknown message type): out
+    // then holds what was read before the fault, every text zero-terminated.
     static int gsmDecodePdu(const char* pdu, SM_PARAM* out, int deliver);
 
     // An R-UIM EF_SMS record after its status byte (C.S0023 3.4.27: the message length,
