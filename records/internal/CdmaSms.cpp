@@ -351,6 +351,8 @@ bool DecodeCdma(const std::uint8_t* pdu, std::size_t size, SM_PARAM& out, bool d
 
 void EncodeCdmaRecord(std::uint8_t* record, const char* text, std::size_t textLength,
                       const char* number, std::size_t numberLength) {
+    // The caller's length is a byte: it may cut the text inside a character.
+    textLength = text::WholeCharacters(text, textLength);
     std::uint8_t message[kRecordSize - 2] = {};
     std::size_t n = 0;
     message[n++] = kPointToPoint;

@@ -49,6 +49,23 @@ char32_t NextCodePoint(const unsigned char*& p, const unsigned char* end) {
     return cp;
 }
 
+std::size_t WholeCharacters(const char* text, std::size_t length) {
+    // The last byte that is not a continuation byte, among the last four.
+    std::size_t lead = length;
+    for (std::size_t back = 1; back <= 4 && back <= length; ++back) {
+        if ((static_cast<unsigned char>(text[length - back]) & 0xC0) != 0x80) {
+            lead = length - back;
+            break;
+        }
+    }
+    if (lead == length) {
+        return length;
+    }
+    const auto byte = static_cast<unsigned char>(text[lead]);
+    const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    return length - lead < needed ? lead : length;
+}
+
 int EncodeUtf8(char32_t cp, char* out) {
     if (cp < 0x80) {
         out[0] = static_cast<char>(cp);

@@ -14,6 +14,10 @@ inline constexpr char32_t kInvalid = 0xFFFFFFFF;
 // gives kInvalid and advances p by one byte.
 char32_t NextCodePoint(const unsigned char*& p, const unsigned char* end);
 
+// length, less a multibyte sequence that the length cuts off at the end (its lead byte and
+// the continuation bytes that follow it), so that the text ends at a character.
+std::size_t WholeCharacters(const char* text, std::size_t length);
+
 // Writes cp as UTF-8 into out (room for 4 bytes); returns the bytes written.
 int EncodeUtf8(char32_t cp, char* out);
 

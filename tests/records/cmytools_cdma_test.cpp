@@ -455,6 +455,19 @@ TEST(CdmaEncode, ReadsOnlyTheGivenLengths) {
     EXPECT_STREQ(Decode(Bytes(area + 1, area + kRecordSize), 0).message.text, "Hello there");
 }
 
+TEST(CdmaEncode, ALengthThatCutsACharacterLeavesItOut) {
+    // The caller passes the text's length as a byte; a cut inside "文" (three bytes) drops it.
+    for (int cut = 0; cut <= 3; ++cut) {
+        SCOPED_TRACE(cut);
+        char text[] = "ab文";
+        char number[] = "1";
+        unsigned char area[260] = {};
+        CMyTools::encodesms(area, text, static_cast<unsigned char>(2 + cut), number, 1);
+        const Decoded d = Decode(Bytes(area + 1, area + kRecordSize), 0);
+        EXPECT_STREQ(d.message.text, cut == 3 ? "ab文" : "ab");
+    }
+}
+
 TEST(CdmaEncode, SameDraftSameRecord) {
     EXPECT_EQ(EncodeSms("Hi", "123"), EncodeSms("Hi", "123"));
 }

@@ -140,7 +140,8 @@ public:
     // ASCII digits when number starts with '+'; other characters skipped, at most 32 digits)
     // and bearer data with a message identifier (SMS Submit) and the user data in 7-bit ASCII
     // when the text is ASCII, else in Unicode, cut at a character to what the record holds.
-    // text and number are read up to their lengths or their terminating zero. Writes the 255
+    // text and number are read up to their lengths or their terminating zero; a character
+    // that textLength cuts is left out. Writes the 255
     // bytes of record, 0xFF after the message.
     static void encodesms(unsigned char* record, char* text, unsigned char textLength, char* number,
                           unsigned char numberLength);
