@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 extern "C" {
 // gsm0411_utils.h uses the alphabet enumeration of this one without including it.
 #include <osmocom/gsm/protocol/gsm_04_11.h>
@@ -164,6 +166,9 @@ void DecodePduLibosmocore(benchmark::State& state) {
 // The console report, keeping each run's time and throughput for the table at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, as the library's own console report does by default.
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
