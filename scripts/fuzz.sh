@@ -12,4 +12,5 @@ cmake --build "$top/build-fuzz" --target "fuzz_$name" -j"${TELVANE_JOBS:-2}"
 scratch="$top/build-fuzz/corpus/$name"
 mkdir -p "$scratch"
 exec "$top/build-fuzz/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=5 \
+    -artifact_prefix="$top/build-fuzz/findings-$name-" \
     "$scratch" "$top/fuzz/corpus/$name"
