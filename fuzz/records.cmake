@@ -1,0 +1,1 @@
+telvane_fuzz_target(adn_record adn_record.cpp telvane_records)
