@@ -9,6 +9,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     libpugixml-dev libinih-dev
     libosmocore-dev
+    qt6-base-dev fonts-noto-cjk
 )
 
 missing=()
