@@ -46,7 +46,9 @@ bool IsStatusOk(const unsigned char* sw) {
 // The PIN block: the PIN's characters unchanged, the rest 0xFF.
 void FillPinBlock(unsigned char* block, const char* pin, unsigned char pinLength) {
     std::memset(block, 0xFF, kPinBlockLength);
-    std::memcpy(block, pin, pinLength);
+    if (pinLength > 0) {
+        std::memcpy(block, pin, pinLength);
+    }
 }
 
 // The host family from the installed Windows host's version record; Linux without one.
