@@ -85,6 +85,12 @@ std::optional<Conversion> ReadConversion(std::string_view text, std::size_t star
     if (c.conversion == 's' && !c.length.empty()) {
         return std::nullopt;  // %hs is no text conversion
     }
+    // printf leaves '#' undefined but for o, x and X, and '0' for s.
+    const bool alternate = c.flags.find('#') != std::string::npos;
+    if ((alternate && std::string_view("oxX").find(c.conversion) == std::string_view::npos) ||
+        (c.conversion == 's' && c.flags.find('0') != std::string::npos)) {
+        return std::nullopt;
+    }
     c.end = i + 1;
     return c;
 }

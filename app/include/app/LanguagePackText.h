@@ -10,7 +10,8 @@
 // "-+ #0", a width and a precision of at most kMaxFieldWidth, and the conversions d and i
 // (an integer argument), u, o, x and X (an integer argument, taken as unsigned) and s (a
 // text argument). Refused: any other conversion (%n, %c, %f, %p ...), '*' widths,
-// positional arguments ("%1$d"), the length modifiers l, ll, j, z, t, L and q, a lone '%'
+// positional arguments ("%1$d"), the length modifiers l, ll, j, z, t, L and q, the flags
+// printf leaves undefined ('#' but for o, x and X; '0' for s), a repeated flag, a lone '%'
 // at the end, and more conversions than arguments. Arguments left over are ignored, as
 // printf ignores them.
 #pragma once
