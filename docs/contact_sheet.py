@@ -182,15 +182,15 @@ def main(argv):
             data = f.read()
         pictures.append((kind, number, read_bmp(data) if kind == "bitmap" else read_png(data), note))
 
-    margin, width = 16, 1420
+    margin, width = 16, 1380
     toolbar = [p for p in pictures if p[0] == "bitmap" and len(p[2][0]) == 440]
     others = [p for p in pictures if p not in toolbar]
     cell_width, zoom = 340, 5
     columns = (width - margin) // cell_width
-    cell_height = 40 * zoom // 1 + 40
-    rows_needed = (len(others) + columns - 1) // columns
-    height = margin + 24 + (30 * 3 + 40 + 30 * 3 + 60 if toolbar else 0) + rows_needed * (
-        cell_height + 16) + margin
+    grid = [others[i : i + columns] for i in range(0, len(others), columns)]
+    row_heights = [max(len(p[2]) * zoom for p in row) + 36 for row in grid]
+    height = margin + 24 + (30 * 3 + 20 + 12 + 30 + 28 + 12 if toolbar else 0) + sum(
+        h + 12 for h in row_heights) + margin
     sheet = Sheet(width, height)
     sheet.text(margin, margin, f"LANGUAGE PACK {pack}: EVERY IMAGE, ENLARGED AND AT REAL SIZE")
     y = margin + 24
@@ -210,25 +210,24 @@ def main(argv):
             sheet.frame(margin + i * 56 - 1, y - 1, margin + i * 56 + 40, y + 30)
         sheet.image(rows, margin + 11 * 56 + 40, y, 1, checker=False)
         y += 30 + 28
-    for index, (kind, number, rows, note) in enumerate(others):
-        column, row = index % columns, index // columns
-        x0 = margin + column * cell_width
-        y0 = y + row * (cell_height + 16)
-        h, w = len(rows), len(rows[0])
-        sheet.image(rows, x0, y0, zoom)
-        sheet.frame(x0 - 1, y0 - 1, x0 + w * zoom, y0 + h * zoom)
-        sheet.image(rows, x0 + w * zoom + 12, y0, 1, checker=False)
-        label_y = y0 + max(h * zoom, 30) + 6
-        end = sheet.text(x0, label_y, f"{kind} {number}")
-        words, line, line_y = note.split(), "", label_y + 10
-        for word in words:
-            if len(line) + len(word) + 1 > (cell_width - 20) // 6:
-                sheet.text(x0, line_y, line)
-                line, line_y = word, line_y + 10
-            else:
-                line = f"{line} {word}".strip()
-        sheet.text(x0, line_y, line)
-        del end
+    for row_pictures, row_height in zip(grid, row_heights):
+        for column, (kind, number, rows, note) in enumerate(row_pictures):
+            x0 = margin + column * cell_width
+            h, w = len(rows), len(rows[0])
+            sheet.image(rows, x0, y, zoom)
+            sheet.frame(x0 - 1, y - 1, x0 + w * zoom, y + h * zoom)
+            sheet.image(rows, x0 + w * zoom + 12, y, 1, checker=False)
+            label_y = y + h * zoom + 6
+            sheet.text(x0, label_y, f"{kind} {number}")
+            line, line_y = "", label_y + 10
+            for word in note.split():
+                if len(line) + len(word) + 1 > (cell_width - 20) // 6:
+                    sheet.text(x0, line_y, line)
+                    line, line_y = word, line_y + 10
+                else:
+                    line = f"{line} {word}".strip()
+            sheet.text(x0, line_y, line)
+        y += row_height + 12
     with open(os.path.join(TOP, "docs", "pack-images.png"), "wb") as f:
         f.write(sheet.png())
 

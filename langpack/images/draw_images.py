@@ -464,8 +464,8 @@ def icon_edit():
 def icon_remove():
     c = Canvas(32, 32)
     list_sheet(c, 2, 3, 19, 29, rows=5, highlight=2)
-    arrow(c, (31, 16), (12, 16), 3.2, 8, 5.5, RED, RED_DARK)
-    minus(c, 25, 6.5, 10)
+    arrow(c, (31, 16), (12, 16), 3.2, 8, 5.5, (90, 150, 230), BLUE_DARK)
+    minus(c, 25.5, 25, 10)
     return c
 
 
@@ -489,7 +489,7 @@ def icon_blue_arrow(direction):
 
 def icon_key():
     c = Canvas(39, 22)
-    key(c, 8.5, 10, 36, 4)
+    key(c, 7.5, 11, 29.5, 3.6)
     return c
 
 
@@ -555,8 +555,9 @@ def icon_address_card():
     c.round_rect(1.5, 3.5, 14.5, 12.5, 1.0, (255, 248, 220))
     c.rect(1.5, 3.5, 14.5, 5, (200, 80, 60))
     # The person: head and shoulders.
-    c.circle(5, 7.4, 1.6, (90, 110, 160))
-    c.round_rect(2.6, 9.2, 7.4, 12.5, 1.8, (90, 110, 160))
+    c.circle(5, 7.6, 1.9, (70, 90, 150))
+    c.round_rect(2.4, 9.9, 7.6, 13.5, 2.2, (70, 90, 150))
+    c.rect(1.5, 12.5, 14.5, 13.5, (90, 80, 60))
     for y in (7, 9, 11):
         c.line(9, y, 13, y, 0.9, (120, 110, 100))
     return c
@@ -676,7 +677,7 @@ def bitmap_toolbar():
 
 def bitmap_key():
     c = Canvas(41, 24, background=FACE)
-    key(c, 9, 11, 38, 4.2)
+    key(c, 8, 12, 31, 3.9)
     return c
 
 
