@@ -189,15 +189,23 @@ HDEVINFO SimulatedWindowsHost::SetupDiGetClassDevsA(const GUID* classGuid, const
     return handle;
 }
 
-BOOL SimulatedWindowsHost::SetupDiEnumDeviceInterfaces(HDEVINFO setHandle, SP_DEVINFO_DATA* device,
-                                                       const GUID* classGuid, DWORD memberIndex,
-                                                       SP_DEVICE_INTERFACE_DATA* interfaceData) {
-    const std::string where = "SetupDiEnumDeviceInterfaces: ";
+SimulatedWindowsHost::DeviceInfoSet* SimulatedWindowsHost::OpenSet(HDEVINFO setHandle,
+                                                                   const std::string& where) {
     DeviceInfoSet* set = Find(sets_, setHandle);
     if (!set) {
         Violation(where + Hex(reinterpret_cast<std::uintptr_t>(setHandle)) +
                   " is not a device information set");
         Fail(win32::ERROR_INVALID_HANDLE);
+    }
+    return set;
+}
+
+BOOL SimulatedWindowsHost::SetupDiEnumDeviceInterfaces(HDEVINFO setHandle, SP_DEVINFO_DATA* device,
+                                                       const GUID* classGuid, DWORD memberIndex,
+                                                       SP_DEVICE_INTERFACE_DATA* interfaceData) {
+    const std::string where = "SetupDiEnumDeviceInterfaces: ";
+    DeviceInfoSet* set = OpenSet(setHandle, where);
+    if (!set) {
         return 0;
     }
     std::vector<std::string> problems;
@@ -244,11 +252,8 @@ BOOL SimulatedWindowsHost::SetupDiGetDeviceInterfaceDetailA(
     SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD detailSize, DWORD* requiredSize,
     SP_DEVINFO_DATA* deviceInfo) {
     const std::string where = "SetupDiGetDeviceInterfaceDetailA: ";
-    DeviceInfoSet* set = Find(sets_, setHandle);
+    DeviceInfoSet* set = OpenSet(setHandle, where);
     if (!set) {
-        Violation(where + Hex(reinterpret_cast<std::uintptr_t>(setHandle)) +
-                  " is not a device information set");
-        Fail(win32::ERROR_INVALID_HANDLE);
         return 0;
     }
     if (!interfaceData || interfaceData->cbSize != kInterfaceDataSize) {
@@ -326,11 +331,8 @@ BOOL SimulatedWindowsHost::SetupDiGetDeviceRegistryPropertyA(HDEVINFO setHandle,
                                                              BYTE* buffer, DWORD bufferSize,
                                                              DWORD* requiredSize) {
     const std::string where = "SetupDiGetDeviceRegistryPropertyA: ";
-    DeviceInfoSet* set = Find(sets_, setHandle);
+    DeviceInfoSet* set = OpenSet(setHandle, where);
     if (!set) {
-        Violation(where + Hex(reinterpret_cast<std::uintptr_t>(setHandle)) +
-                  " is not a device information set");
-        Fail(win32::ERROR_INVALID_HANDLE);
         return 0;
     }
     if (!deviceInfo || deviceInfo->cbSize != kDevInfoDataSize) {

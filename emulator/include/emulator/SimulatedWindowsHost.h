@@ -531,6 +531,9 @@ private:
     SimulatedDevice* FindDevice(win::DEVINST instance);
     const InterfaceEntry* FindInterface(win::DWORD id) const;
     bool SetHoldsDevice(const DeviceInfoSet& set, win::DEVINST instance) const;
+    // The open set behind a handle; null (with a violation and ERROR_INVALID_HANDLE) when
+    // the handle names none. where starts the violation's text.
+    DeviceInfoSet* OpenSet(win::HDEVINFO setHandle, const std::string& where);
     void FillDeviceInfo(win::SP_DEVINFO_DATA* deviceInfo, win::DEVINST instance);
     Attachment* FindAttachment(const std::string& path);
     void CheckAspiLoaded(const char* entryPoint);
