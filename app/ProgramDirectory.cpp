@@ -24,7 +24,26 @@ std::string ProgramPath() {
     }
 }
 
+namespace {
+
+std::string& DirectoryOverride() {
+    static std::string directory;
+    return directory;
+}
+
+}  // namespace
+
+void SetProgramDirectory(const std::string& directory) {
+    DirectoryOverride() = directory;
+    if (!directory.empty() && directory.back() != '/') {
+        DirectoryOverride() += '/';
+    }
+}
+
 std::string ProgramDirectory() {
+    if (!DirectoryOverride().empty()) {
+        return DirectoryOverride();
+    }
     const std::string path = ProgramPath();
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

@@ -1,6 +1,11 @@
 // Renders windows of the program to PNG files, headless, for the pictures in
 // docs/screenshots/:
-//   telvane_screenshots progress-50 FILE.png   the progress window of a transfer at 50 %
+//   telvane_screenshots progress-50 FILE.png        the progress window of a transfer at 50 %
+//   telvane_screenshots main-window LANGUAGE FILE.png
+//                                                   the main window on a 1024 x 768 screen
+//                                                   in the pack named LANGUAGE
+//   telvane_screenshots about LANGUAGE FILE.png     the About box
+// The windows run from a scratch program directory beside the program's own packs.
 // The window manager's title bar is drawn above the window, so that the caption shows.
 #include <QApplication>
 #include <QFont>
@@ -10,7 +15,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <string>
+
+#include "app/ProgramDirectory.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CProgressDlg.h"
+#include "ui/CTelvaneApp.h"
+#include "ui/CTelvaneDlg.h"
 
 namespace {
 
@@ -55,6 +69,59 @@ int RenderProgress(const char* file) {
     return 0;
 }
 
+// A scratch program directory: the packs and help files of the program's own, and a
+// telvane.cfg that starts in language.
+bool MakeProgramDirectory(const QTemporaryDir& scratch, const char* language) {
+    const QString own = QString::fromStdString(app::ProgramDirectory());
+    const QString dir = scratch.path() + "/";
+    QFile cfg(dir + "telvane.cfg");
+    if (!QFile::link(own + "lang", dir + "lang") || !cfg.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QFile::link(own + "Help", dir + "Help");
+    cfg.write(QByteArray("[Language]\nName=") + language +
+              "\n[Customization]\nAppName=Telvane\nCompanyName=Telvane\n");
+    cfg.close();
+    app::SetProgramDirectory(dir.toStdString());
+    return true;
+}
+
+int Save(const QImage& image, const char* file) {
+    if (!image.save(QString::fromLocal8Bit(file), "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", file);
+        return 1;
+    }
+    return 0;
+}
+
+int RenderMainWindow(const char* language, const char* file, bool about) {
+    QTemporaryDir scratch;
+    if (!scratch.isValid() || !MakeProgramDirectory(scratch, language)) {
+        std::fprintf(stderr, "cannot make a scratch program directory\n");
+        return 1;
+    }
+    CTelvaneApp::Options options;
+    options.lockName = "Telvane.exe.screenshots";
+    options.screen = QSize(1024, 768);
+    CTelvaneApp telvane(options);
+    if (!telvane.InitInstance()) {
+        std::fprintf(stderr, "the main window did not start\n");
+        return 1;
+    }
+    QApplication::processEvents();
+    int result = 0;
+    if (about) {
+        CAboutDlg box(telvane.MainWindow());
+        box.show();
+        QApplication::processEvents();
+        result = Save(WithTitleBar(box), file);
+    } else {
+        result = Save(WithTitleBar(*telvane.MainWindow()), file);
+    }
+    telvane.ExitInstance();
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,6 +130,15 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "progress-50") == 0) {
         return RenderProgress(argv[2]);
     }
-    std::fprintf(stderr, "usage: %s progress-50 FILE.png\n", argv[0]);
+    if (argc == 4 && std::strcmp(argv[1], "main-window") == 0) {
+        return RenderMainWindow(argv[2], argv[3], false);
+    }
+    if (argc == 4 && std::strcmp(argv[1], "about") == 0) {
+        return RenderMainWindow(argv[2], argv[3], true);
+    }
+    std::fprintf(stderr,
+                 "usage: %s progress-50 FILE.png | main-window LANGUAGE FILE.png | "
+                 "about LANGUAGE FILE.png\n",
+                 argv[0]);
     return 2;
 }

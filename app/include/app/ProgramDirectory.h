@@ -10,7 +10,13 @@ namespace app {
 std::string ProgramPath();
 
 // The program's directory with a trailing '/'; empty when the path cannot be read (file
-// names then stay relative to the current directory).
+// names then stay relative to the current directory). An override set with
+// SetProgramDirectory takes its place.
 std::string ProgramDirectory();
+
+// Makes directory (a trailing '/' is added when missing) the program directory from now
+// on; an empty text goes back to the running program's own. Tests give each test its own
+// program directory this way.
+void SetProgramDirectory(const std::string& directory);
 
 }  // namespace app

@@ -1,0 +1,139 @@
+#include "ui/MenuBuilder.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/LanguagePack.h"
+
+namespace ui {
+
+namespace {
+
+QAction* NewCommand(QWidget* owner, const app::MenuItem& item, const CommandHandler& onCommand) {
+    auto* action = new QAction(QString::fromStdString(item.text), owner);
+    action->setProperty(kCommandProperty, item.command);
+    if (onCommand) {
+        const int command = item.command;
+        QObject::connect(action, &QAction::triggered, owner,
+                         [onCommand, command] { onCommand(command); });
+    }
+    return action;
+}
+
+void CollectActions(const QList<QAction*>& actions, QList<QAction*>& into) {
+    for (QAction* action : actions) {
+        into.append(action);
+        if (action->menu() != nullptr) {
+            CollectActions(action->menu()->actions(), into);
+        }
+    }
+}
+
+QList<QAction*> AllActions(const QWidget* root) {
+    QList<QAction*> actions;
+    if (root != nullptr) {
+        CollectActions(root->actions(), actions);
+    }
+    return actions;
+}
+
+}  // namespace
+
+void FillMenu(QMenu* menu, const std::vector<app::MenuItem>& items,
+              const CommandHandler& onCommand) {
+    for (const app::MenuItem& item : items) {
+        switch (item.kind) {
+            case app::MenuItemKind::Command:
+                menu->addAction(NewCommand(menu, item, onCommand));
+                break;
+            case app::MenuItemKind::Separator:
+                menu->addSeparator();
+                break;
+            case app::MenuItemKind::Submenu:
+                FillMenu(menu->addMenu(QString::fromStdString(item.text)), item.items, onCommand);
+                break;
+        }
+    }
+}
+
+void FillMenuBar(QMenuBar* bar, const app::MenuTemplate& menu, const CommandHandler& onCommand) {
+    bar->clear();
+    for (const app::MenuItem& item : menu.items) {
+        switch (item.kind) {
+            case app::MenuItemKind::Command:
+                bar->addAction(NewCommand(bar, item, onCommand));
+                break;
+            case app::MenuItemKind::Separator:
+                bar->addSeparator();
+                break;
+            case app::MenuItemKind::Submenu:
+                FillMenu(bar->addMenu(QString::fromStdString(item.text)), item.items, onCommand);
+                break;
+        }
+    }
+}
+
+std::unique_ptr<QMenu> LoadPopupMenu(int id) {
+    const auto menu = app::PackMenu(id);
+    if (!menu || menu->items.empty() || menu->items.front().kind != app::MenuItemKind::Submenu) {
+        return nullptr;
+    }
+    auto popup = std::make_unique<QMenu>(QString::fromStdString(menu->items.front().text));
+    FillMenu(popup.get(), menu->items.front().items, {});
+    return popup;
+}
+
+int CommandOf(const QAction* action) {
+    return action ? action->property(kCommandProperty).toInt() : 0;
+}
+
+QAction* FindCommand(const QWidget* root, int command) {
+    for (QAction* action : AllActions(root)) {
+        if (action->menu() == nullptr && CommandOf(action) == command) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+bool EnableCommand(const QWidget* root, int command, bool enabled) {
+    QAction* action = FindCommand(root, command);
+    if (action == nullptr) {
+        return false;
+    }
+    action->setEnabled(enabled);
+    return true;
+}
+
+void CheckRadioCommand(const QWidget* root, int first, int last, int checked) {
+    for (QAction* action : AllActions(root)) {
+        const int command = CommandOf(action);
+        if (action->menu() != nullptr || command < first || command > last) {
+            continue;
+        }
+        if (action->actionGroup() == nullptr) {
+            // A group without exclusivity draws the items as radio choices and leaves the
+            // marking to this function.
+            auto* group = new QActionGroup(action->parent());
+            group->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+            group->addAction(action);
+        }
+        action->setCheckable(true);
+        action->setChecked(command == checked);
+    }
+}
+
+int CheckedRadioCommand(const QWidget* root, int first, int last) {
+    for (QAction* action : AllActions(root)) {
+        const int command = CommandOf(action);
+        if (action->menu() == nullptr && command >= first && command <= last &&
+            action->isChecked()) {
+            return command;
+        }
+    }
+    return 0;
+}
+
+}  // namespace ui
