@@ -153,11 +153,22 @@ void CTelvaneDlg::LayOut() {
     const double fontY = double(ui::DialogUnits::kDesignBaseY) / units.baseY;
     scaleX_ = (screen.isEmpty() ? 1.0 : screen.width() / double(kDesignedScreenWidth)) * fontX;
     scaleY_ = (screen.isEmpty() ? 1.0 : screen.height() / double(kDesignedScreenHeight)) * fontY;
+    // The controls beside the tab control keep their designed size: in the design's
+    // pixels, not this font's.
+    for (QWidget* control : NumberedChildren(client_)) {
+        if (control != tabs_) {
+            control->setGeometry(Scaled(control->geometry(), fontX, fontY));
+        }
+    }
     const QSize designed = client_->size();
     client_->setMinimumSize(static_cast<int>(designed.width() * scaleX_),
                             static_cast<int>(designed.height() * scaleY_));
 
     ui::SetControlText(client_, kVersionTextId, QLatin1String(kVersionText));
+    if (auto* version = qobject_cast<QLabel*>(ui::FindControl(client_, kVersionTextId))) {
+        version->setWordWrap(false);
+        version->resize(version->size().expandedTo(version->sizeHint()));
+    }
     CreateToolBar();
 
     if (auto* logo = qobject_cast<QLabel*>(ui::FindControl(client_, kLogoId))) {

@@ -79,6 +79,7 @@ bool MakeProgramDirectory(const QTemporaryDir& scratch, const char* language) {
         return false;
     }
     QFile::link(own + "Help", dir + "Help");
+    QFile::link(own + "logo.bmp", dir + "logo.bmp");
     cfg.write(QByteArray("[Language]\nName=") + language +
               "\n[Customization]\nAppName=Telvane\nCompanyName=Telvane\n");
     cfg.close();
