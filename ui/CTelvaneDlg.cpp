@@ -376,7 +376,7 @@ void CTelvaneDlg::BuildLanguageMenu() {
     const QList<QAction*> items = submenu->actions();
     for (qsizetype index = 1; index < items.size(); ++index) {
         submenu->removeAction(items[index]);
-        delete items[index];
+        items[index]->deleteLater();
     }
     const app::LanguageMenuPlan plan =
         app::PlanLanguageMenu(app::Settings().GetSettingString(kLanguageSection, "Name", ""));

@@ -59,7 +59,17 @@ void FillMenu(QMenu* menu, const std::vector<app::MenuItem>& items,
 }
 
 void FillMenuBar(QMenuBar* bar, const app::MenuTemplate& menu, const CommandHandler& onCommand) {
+    // The old menus go once control is back in the event loop: the command that replaces
+    // them may be running from one of their items.
+    const QList<QAction*> old = bar->actions();
     bar->clear();
+    for (QAction* action : old) {
+        if (action->menu() != nullptr && action->menu()->parent() == bar) {
+            action->menu()->deleteLater();
+        } else if (action->parent() == bar) {
+            action->deleteLater();
+        }
+    }
     for (const app::MenuItem& item : menu.items) {
         switch (item.kind) {
             case app::MenuItemKind::Command:
