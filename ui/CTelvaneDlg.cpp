@@ -370,6 +370,7 @@ void CTelvaneDlg::BuildLanguageMenu() {
     QMenu* submenu = LanguageSubmenu();
     if (submenu == nullptr) {
         lastLanguageCommand_ = app::kDefaultLanguageCommand;
+        markedLanguageCommand_ = 0;
         return;
     }
     // Only the pack's own first item stays; the packs are listed after it afresh.
@@ -393,18 +394,25 @@ void CTelvaneDlg::BuildLanguageMenu() {
         connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
     }
     lastLanguageCommand_ = plan.lastCommand;
-    ui::CheckRadioCommand(submenu, app::kDefaultLanguageCommand, lastLanguageCommand_,
-                          plan.markedCommand);
+    MarkLanguage(plan.markedCommand);
+}
+
+void CTelvaneDlg::MarkLanguage(int command) {
+    markedLanguageCommand_ = command;
+    ui::CheckRadioCommand(LanguageSubmenu(), app::kDefaultLanguageCommand, lastLanguageCommand_,
+                          command);
 }
 
 void CTelvaneDlg::OnLanguageCommand(int command) {
     QMenu* submenu = LanguageSubmenu();
-    const int marked =
-        ui::CheckedRadioCommand(submenu, app::kDefaultLanguageCommand, lastLanguageCommand_);
+    // The mark is kept here, not read from the items: choosing an item toggles its check
+    // before the command arrives.
+    const int marked = markedLanguageCommand_;
     if (command == marked || command > lastLanguageCommand_) {
+        ui::CheckRadioCommand(submenu, app::kDefaultLanguageCommand, lastLanguageCommand_, marked);
         return;
     }
-    ui::CheckRadioCommand(submenu, app::kDefaultLanguageCommand, lastLanguageCommand_, command);
+    MarkLanguage(command);
     std::string name;
     if (command == app::kDefaultLanguageCommand) {
         app::ConfigurationProfile().ReadString("Language", "Name", "", name);
@@ -413,7 +421,7 @@ void CTelvaneDlg::OnLanguageCommand(int command) {
     }
     if (!SwitchLanguage(name)) {
         // The old pack is still the source of everything: its item stays the marked one.
-        ui::CheckRadioCommand(submenu, app::kDefaultLanguageCommand, lastLanguageCommand_, marked);
+        MarkLanguage(marked);
         return;
     }
     RelabelAfterSwitch();

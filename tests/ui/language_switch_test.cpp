@@ -149,9 +149,11 @@ TEST_F(LanguageSwitchTest, ChoosingTheMarkedItemDoesNothing) {
     AddBothPacks();
     ASSERT_TRUE(Start());
     Window()->setWindowTitle("unchanged");
-    Window()->OnCommand(CommandNamed("English"));
+    // Chosen in the menu, as a user does: the click toggles the item's check first.
+    ui::FindCommand(LanguageMenu(), CommandNamed("English"))->trigger();
     EXPECT_EQ(QString("unchanged"), Window()->windowTitle());
     EXPECT_EQ(CommandNamed("English"), Marked());
+    EXPECT_EQ(CommandNamed("English"), Window()->MarkedLanguageCommand());
 }
 
 TEST_F(LanguageSwitchTest, DefaultWithAnEmptyIniNameReloadsTheCurrentPack) {

@@ -66,6 +66,8 @@ public:
     bool SwitchLanguage(std::string name);
     void ShowHelp();
     int LastLanguageCommand() const { return lastLanguageCommand_; }
+    // The language command marked in the menu; 0 when none is.
+    int MarkedLanguageCommand() const { return markedLanguageCommand_; }
 
     // The status bar: pane texts and the record they are replayed from.
     app::StatusLineRecord& StatusRecord() { return statusRecord_; }
@@ -108,6 +110,7 @@ private:
     void ScaleControls();
     void RelabelAfterSwitch();
     QMenu* LanguageSubmenu() const;
+    void MarkLanguage(int command);
 
     // The message map's handlers; the card session, transfers, PIN and files fill them.
     void OnConnect() {}
@@ -132,6 +135,7 @@ private:
     app::StatusLineRecord statusRecord_;
     std::uint16_t languageId_ = 1033;
     int lastLanguageCommand_ = 5200;
+    int markedLanguageCommand_ = 0;
     bool closing_ = false;
 };
 
