@@ -14,22 +14,14 @@ QList<int> CMessagePage::ColumnWidths(int w) {
 }
 
 bool CMessagePage::Create(int dialogId, QWidget* parent) {
-    setParent(parent);
-    const auto dialog = app::PackDialog(dialogId);
-    if (!dialog) {
-        return false;
-    }
-    setFont(ui::DialogFont(*dialog));
-    const ui::DialogUnits units = ui::DialogUnitsOf(font());
-    resize(units.ToPixelsX(dialog->width), units.ToPixelsY(dialog->height));
-    ui::CreateDialogControls(*dialog, this, units,
-                             [this](const app::DialogControl& control, QWidget* into) -> QWidget* {
-                                 if (control.id == kListId) {
-                                     return list_ = new CCheckList(control.id, into);
-                                 }
-                                 return nullptr;
-                             });
-    if (list_ == nullptr) {
+    const bool created = CreateFromDialog(
+        dialogId, parent, [this](const app::DialogControl& control, QWidget* into) -> QWidget* {
+            if (control.id == kListId) {
+                return list_ = new CCheckList(control.id, into);
+            }
+            return nullptr;
+        });
+    if (!created || list_ == nullptr) {
         return false;
     }
     list_->setSelectionMode(QAbstractItemView::SingleSelection);

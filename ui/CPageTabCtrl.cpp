@@ -4,6 +4,21 @@
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 
+#include "app/LanguagePack.h"
+
+bool CPage::CreateFromDialog(int dialogId, QWidget* parent, const ui::ControlFactory& factory) {
+    setParent(parent);
+    const auto dialog = app::PackDialog(dialogId);
+    if (!dialog) {
+        return false;
+    }
+    setFont(ui::DialogFont(*dialog));
+    const ui::DialogUnits units = ui::DialogUnitsOf(font());
+    resize(units.ToPixelsX(dialog->width), units.ToPixelsY(dialog->height));
+    ui::CreateDialogControls(*dialog, this, units, factory);
+    return true;
+}
+
 CPageTabCtrl::CPageTabCtrl(QWidget* parent) : QWidget(parent), tabBar_(new QTabBar(this)) {
     tabBar_->setObjectName(QStringLiteral("tabs"));
     tabBar_->setDrawBase(true);

@@ -38,29 +38,21 @@ QString CPhonebookPage::ColumnText(const QString& number, const QString& name, c
 }
 
 bool CPhonebookPage::Create(int dialogId, QWidget* parent) {
-    setParent(parent);
-    const auto dialog = app::PackDialog(dialogId);
-    if (!dialog) {
-        return false;
-    }
-    setFont(ui::DialogFont(*dialog));
-    const ui::DialogUnits units = ui::DialogUnitsOf(font());
-    resize(units.ToPixelsX(dialog->width), units.ToPixelsY(dialog->height));
-    ui::CreateDialogControls(*dialog, this, units,
-                             [this](const app::DialogControl& control, QWidget* into) -> QWidget* {
-                                 switch (control.id) {
-                                     case kEditingListId:
-                                         return editingList_ = new CRecordList(control.id, into);
-                                     case kSimListId:
-                                         return simList_ = new CRecordList(control.id, into);
-                                     case kMoveButtonId:
-                                     case kCopyButtonId:
-                                         return new CActionButton(QString(), into);
-                                     default:
-                                         return nullptr;
-                                 }
-                             });
-    if (editingList_ == nullptr || simList_ == nullptr) {
+    const bool created = CreateFromDialog(
+        dialogId, parent, [this](const app::DialogControl& control, QWidget* into) -> QWidget* {
+            switch (control.id) {
+                case kEditingListId:
+                    return editingList_ = new CRecordList(control.id, into);
+                case kSimListId:
+                    return simList_ = new CRecordList(control.id, into);
+                case kMoveButtonId:
+                case kCopyButtonId:
+                    return new CActionButton(QString(), into);
+                default:
+                    return nullptr;
+            }
+        });
+    if (!created || editingList_ == nullptr || simList_ == nullptr) {
         return false;
     }
     // Both lists take the editing list's widths.

@@ -41,21 +41,33 @@ QList<QAction*> AllActions(const QWidget* root) {
 
 }  // namespace
 
-void FillMenu(QMenu* menu, const std::vector<app::MenuItem>& items,
-              const CommandHandler& onCommand) {
+namespace {
+
+// Appends items to a menu or a menu bar: both take actions, separators and submenus.
+template <typename Container>
+void AppendItems(Container* container, const std::vector<app::MenuItem>& items,
+                 const CommandHandler& onCommand) {
     for (const app::MenuItem& item : items) {
         switch (item.kind) {
             case app::MenuItemKind::Command:
-                menu->addAction(NewCommand(menu, item, onCommand));
+                container->addAction(NewCommand(container, item, onCommand));
                 break;
             case app::MenuItemKind::Separator:
-                menu->addSeparator();
+                container->addSeparator();
                 break;
             case app::MenuItemKind::Submenu:
-                FillMenu(menu->addMenu(QString::fromStdString(item.text)), item.items, onCommand);
+                AppendItems(container->addMenu(QString::fromStdString(item.text)), item.items,
+                            onCommand);
                 break;
         }
     }
+}
+
+}  // namespace
+
+void FillMenu(QMenu* menu, const std::vector<app::MenuItem>& items,
+              const CommandHandler& onCommand) {
+    AppendItems(menu, items, onCommand);
 }
 
 void FillMenuBar(QMenuBar* bar, const app::MenuTemplate& menu, const CommandHandler& onCommand) {
@@ -70,19 +82,7 @@ void FillMenuBar(QMenuBar* bar, const app::MenuTemplate& menu, const CommandHand
             action->deleteLater();
         }
     }
-    for (const app::MenuItem& item : menu.items) {
-        switch (item.kind) {
-            case app::MenuItemKind::Command:
-                bar->addAction(NewCommand(bar, item, onCommand));
-                break;
-            case app::MenuItemKind::Separator:
-                bar->addSeparator();
-                break;
-            case app::MenuItemKind::Submenu:
-                FillMenu(bar->addMenu(QString::fromStdString(item.text)), item.items, onCommand);
-                break;
-        }
-    }
+    AppendItems(bar, menu.items, onCommand);
 }
 
 std::unique_ptr<QMenu> LoadPopupMenu(int id) {

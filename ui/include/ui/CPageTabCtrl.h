@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "ui/DialogBuilder.h"
+
 class QTabBar;
 
 // A page of the tab control: a child window built from a pack dialog.
@@ -19,6 +21,11 @@ public:
     // Builds the page from dialog `dialogId` of the current pack as a child of parent;
     // false when the pack has no such dialog (the page then stays empty).
     virtual bool Create(int dialogId, QWidget* parent) = 0;
+
+protected:
+    // Becomes a child of parent with dialog dialogId's font, size and controls (factory
+    // makes the page's own kinds); false when the pack has no such dialog.
+    bool CreateFromDialog(int dialogId, QWidget* parent, const ui::ControlFactory& factory);
 };
 
 class CPageTabCtrl : public QWidget {
