@@ -15,10 +15,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     }
     setWindowTitle(QString::fromStdString(dialog->caption));
     setWindowIcon(ui::PackIconImage(128));
-    setFont(ui::DialogFont(*dialog));
-    const ui::DialogUnits units = ui::DialogUnitsOf(font());
-    setFixedSize(units.ToPixelsX(dialog->width), units.ToPixelsY(dialog->height));
-    ui::CreateDialogControls(*dialog, this, units);
+    ui::BuildDialog(this, *dialog);
+    setFixedSize(size());
     std::string appName;
     app::ConfigurationProfile().ReadString("Customization", "AppName", "", appName);
     ui::SetControlText(this, 1019,

@@ -12,10 +12,7 @@ bool CPage::CreateFromDialog(int dialogId, QWidget* parent, const ui::ControlFac
     if (!dialog) {
         return false;
     }
-    setFont(ui::DialogFont(*dialog));
-    const ui::DialogUnits units = ui::DialogUnitsOf(font());
-    resize(units.ToPixelsX(dialog->width), units.ToPixelsY(dialog->height));
-    ui::CreateDialogControls(*dialog, this, units, factory);
+    ui::BuildDialog(this, *dialog, factory);
     return true;
 }
 

@@ -28,8 +28,7 @@ bool CTelvaneApp::LoadStartupPack(const std::string& name, std::uint16_t id) {
     if (app::LoadChosenPack(choice, app::Settings())) {
         return true;
     }
-    ui::Prompts().MessageBox(nullptr, QString::fromStdString(app::PackLoadErrorText(choice.path)),
-                             QLatin1String(app::kPackErrorCaption), ui::kOk | ui::kIconExclamation);
+    ui::ShowPackLoadError(nullptr, choice.path);
     return false;
 }
 

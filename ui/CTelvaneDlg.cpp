@@ -91,31 +91,28 @@ bool CTelvaneDlg::OnInitDialog() {
     }
     setWindowTitle(QString::fromStdString(dialog->caption));
     setFont(ui::DialogFont(*dialog));
-    const ui::DialogUnits units = ui::DialogUnitsOf(font());
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
-    client_->resize(units.ToPixelsX(dialog->width), units.ToPixelsY(dialog->height));
     setCentralWidget(client_);
-    ui::CreateDialogControls(*dialog, client_, units,
-                             [this](const app::DialogControl& control, QWidget* into) -> QWidget* {
-                                 if (control.id == kTabControlId) {
-                                     return tabs_ = new CPageTabCtrl(into);
-                                 }
-                                 if (control.id >= 1701 && control.id <= 1706) {
-                                     auto* button = new CActionButton(
-                                         QString::fromStdString(control.text), into);
-                                     const int command = control.id;
-                                     connect(button, &QPushButton::clicked, this,
-                                             [this, command] { OnCommand(command); });
-                                     return button;
-                                 }
-                                 if (control.id == kLogoId) {
-                                     auto* logo = new QLabel(into);
-                                     logo->setAlignment(Qt::AlignCenter);
-                                     return logo;
-                                 }
-                                 return nullptr;
-                             });
+    units_ = ui::BuildDialog(
+        client_, *dialog, [this](const app::DialogControl& control, QWidget* into) -> QWidget* {
+            if (control.id == kTabControlId) {
+                return tabs_ = new CPageTabCtrl(into);
+            }
+            if (control.id >= 1701 && control.id <= 1706) {
+                auto* button = new CActionButton(QString::fromStdString(control.text), into);
+                const int command = control.id;
+                connect(button, &QPushButton::clicked, this,
+                        [this, command] { OnCommand(command); });
+                return button;
+            }
+            if (control.id == kLogoId) {
+                auto* logo = new QLabel(into);
+                logo->setAlignment(Qt::AlignCenter);
+                return logo;
+            }
+            return nullptr;
+        });
     if (tabs_ == nullptr) {
         return false;
     }
@@ -148,9 +145,8 @@ void CTelvaneDlg::LayOut() {
     // The design's pixels are those of its font's base units on Windows; this system's
     // font may be wider or taller, so the scale also carries the window back to the share
     // of the screen the design gives it.
-    const ui::DialogUnits units = ui::DialogUnitsOf(font());
-    const double fontX = double(ui::DialogUnits::kDesignBaseX) / units.baseX;
-    const double fontY = double(ui::DialogUnits::kDesignBaseY) / units.baseY;
+    const double fontX = double(ui::DialogUnits::kDesignBaseX) / units_.baseX;
+    const double fontY = double(ui::DialogUnits::kDesignBaseY) / units_.baseY;
     scaleX_ = (screen.isEmpty() ? 1.0 : screen.width() / double(kDesignedScreenWidth)) * fontX;
     scaleY_ = (screen.isEmpty() ? 1.0 : screen.height() / double(kDesignedScreenHeight)) * fontY;
     // The controls beside the tab control keep their designed size: in the design's
@@ -433,9 +429,7 @@ bool CTelvaneDlg::SwitchLanguage(std::string name) {
     }
     const app::PackChoice choice = app::ChoosePack(name, app::kDefaultLanguageId);
     if (!app::LoadChosenPack(choice, app::Settings())) {
-        ui::Prompts().MessageBox(this, QString::fromStdString(app::PackLoadErrorText(choice.path)),
-                                 QLatin1String(app::kPackErrorCaption),
-                                 ui::kOk | ui::kIconExclamation);
+        ui::ShowPackLoadError(this, choice.path);
         return false;
     }
     if (const auto menu = app::PackMenu(kMenuId)) {

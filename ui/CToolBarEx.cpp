@@ -10,11 +10,7 @@
 #include "ui/PackUi.h"
 #include "ui/Prompts.h"
 
-CDropDownButton::CDropDownButton(QWidget* parent) : QToolButton(parent) {
-    // The menu only makes the style draw the arrow; the press is reported instead.
-    setMenu(new QMenu(this));
-    setPopupMode(QToolButton::MenuButtonPopup);
-}
+CDropDownButton::CDropDownButton(QWidget* parent) : QToolButton(parent) {}
 
 QRect CDropDownButton::ArrowRect() const {
     QStyleOptionToolButton option;
@@ -55,8 +51,6 @@ bool CToolBarEx::LoadToolBar(int id) {
             entry.action = addSeparator();
         } else {
             auto* button = new CDropDownButton(this);
-            button->setPopupMode(QToolButton::DelayedPopup);
-            button->setMenu(nullptr);
             button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
             button->setAutoRaise(true);
             button->setProperty(ui::kCommandProperty, command);
@@ -136,6 +130,7 @@ bool CToolBarEx::EnableCommand(int command, bool enabled) {
 void CToolBarEx::AddDropDown(int command, int menuId) {
     dropDowns_[command] = menuId;
     if (auto* button = qobject_cast<CDropDownButton*>(ButtonOf(command))) {
+        // The menu only makes the style draw the arrow; the press is reported instead.
         button->setMenu(new QMenu(button));
         button->setPopupMode(QToolButton::MenuButtonPopup);
     }

@@ -198,6 +198,15 @@ std::vector<QWidget*> CreateDialogControls(const app::DialogTemplate& dialog, QW
     return widgets;
 }
 
+DialogUnits BuildDialog(QWidget* window, const app::DialogTemplate& dialog,
+                        const ControlFactory& factory) {
+    window->setFont(DialogFont(dialog));
+    const DialogUnits units = DialogUnitsOf(window->font());
+    window->resize(units.ToPixelsX(dialog.width), units.ToPixelsY(dialog.height));
+    CreateDialogControls(dialog, window, units, factory);
+    return units;
+}
+
 int ControlIdOf(const QWidget* control) {
     const QVariant id = control ? control->property(kControlIdProperty) : QVariant();
     return id.isValid() ? id.toInt() : DialogControl::kNoId;

@@ -118,20 +118,30 @@ bool EnableCommand(const QWidget* root, int command, bool enabled) {
 }
 
 void CheckRadioCommand(const QWidget* root, int first, int last, int checked) {
+    QList<QAction*> range;
+    QActionGroup* group = nullptr;
     for (QAction* action : AllActions(root)) {
         const int command = CommandOf(action);
-        if (action->menu() != nullptr || command < first || command > last) {
-            continue;
+        if (action->menu() == nullptr && command >= first && command <= last) {
+            range.append(action);
+            group = group ? group : action->actionGroup();
         }
-        if (action->actionGroup() == nullptr) {
-            // A group without exclusivity draws the items as radio choices and leaves the
-            // marking to this function.
-            auto* group = new QActionGroup(action->parent());
-            group->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-            group->addAction(action);
-        }
+    }
+    if (range.isEmpty()) {
+        return;
+    }
+    // One exclusive group draws the items as radio choices; "optional" lets none be
+    // marked.
+    if (group == nullptr) {
+        group = new QActionGroup(range.front()->parent());
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    }
+    for (QAction* action : range) {
         action->setCheckable(true);
-        action->setChecked(command == checked);
+        group->addAction(action);
+    }
+    for (QAction* action : range) {
+        action->setChecked(CommandOf(action) == checked);
     }
 }
 

@@ -3,6 +3,8 @@
 #include <QBitmap>
 
 #include "app/LanguagePack.h"
+#include "app/LanguageSelection.h"
+#include "ui/Prompts.h"
 
 namespace ui {
 
@@ -22,6 +24,11 @@ QString FormatPackText(int id, const std::vector<app::PackTextArgument>& argumen
         return QString::fromStdString(*text);
     }
     return QString();
+}
+
+void ShowPackLoadError(QWidget* owner, const std::string& path) {
+    Prompts().MessageBox(owner, QString::fromStdString(app::PackLoadErrorText(path)),
+                         QLatin1String(app::kPackErrorCaption), kOk | kIconExclamation);
 }
 
 QImage PackBitmapImage(int id) {

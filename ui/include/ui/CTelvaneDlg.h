@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/StatusLineRecord.h"
+#include "ui/DialogBuilder.h"
 
 class QLabel;
 class CActionButton;
@@ -124,6 +125,7 @@ private:
     void OnRowCommand(int command);
 
     QSize screen_;
+    ui::DialogUnits units_;  // of dialog 1700's font
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;
     QWidget* client_ = nullptr;

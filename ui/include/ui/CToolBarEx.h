@@ -62,7 +62,8 @@ private:
     std::map<int, int> dropDowns_;  // command -> menu
 };
 
-// A toolbar button whose arrow part reports its press instead of showing a menu.
+// A toolbar button; once it has a menu and the MenuButtonPopup mode (AddDropDown), its
+// arrow part reports its press instead of showing the menu.
 class CDropDownButton : public QToolButton {
     Q_OBJECT
 public:

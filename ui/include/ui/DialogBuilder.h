@@ -65,6 +65,11 @@ int ControlIdOf(const QWidget* control);
 QString WidgetText(const QWidget* control);
 void SetWidgetText(QWidget* control, const QString& text);
 
+// Builds window from dialog: the template's font, its size in pixels and its controls
+// (CreateDialogControls with factory). Returns the units used.
+DialogUnits BuildDialog(QWidget* window, const app::DialogTemplate& dialog,
+                        const ControlFactory& factory = {});
+
 // By number under root; false when there is no such control.
 bool SetControlText(QWidget* root, int id, const QString& text);
 QString ControlText(const QWidget* root, int id);

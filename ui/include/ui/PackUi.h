@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QString>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/LanguagePackText.h"
@@ -18,6 +19,10 @@ std::optional<QString> PackText(int id);
 QString PackTextOrEmpty(int id);
 // String id with its conversions filled in; empty when it is missing or does not fit.
 QString FormatPackText(int id, const std::vector<app::PackTextArgument>& arguments);
+
+// The box of a pack that cannot be loaded: "Can not load PATH. Please reinstall your
+// software", with the exclamation icon, over owner (null: no owner).
+void ShowPackLoadError(QWidget* owner, const std::string& path);
 
 // Bitmap id of the current pack; a null image when it is missing or does not decode.
 QImage PackBitmapImage(int id);
